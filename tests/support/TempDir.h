@@ -1,0 +1,25 @@
+// A fresh folder under the system's temporary folder, removed with everything in it at the end
+// of the test.
+#pragma once
+
+#include <filesystem>
+
+namespace quillaro::test {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::filesystem::path& name) const {
+        return path_ / name;
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+} // namespace quillaro::test

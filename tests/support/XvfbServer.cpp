@@ -1,0 +1,183 @@
+#include "XvfbServer.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <fstream>
+#include <poll.h>
+#include <stdexcept>
+#include <thread>
+#include <unistd.h>
+
+namespace quillaro::test {
+namespace {
+
+struct DisplayCloser {
+    void operator()(Display* d) const { XCloseDisplay(d); }
+};
+using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
+
+DisplayPtr openDisplay(const std::string& name) {
+    DisplayPtr d(XOpenDisplay(name.c_str()));
+    if (!d)
+        throw std::runtime_error("cannot open display " + name);
+    return d;
+}
+
+int ignoreErrors(Display*, XErrorEvent*) { return 0; } // windows may vanish while we look
+
+std::string windowTitle(Display* d, Window w) {
+    static Atom netWmName = XInternAtom(d, "_NET_WM_NAME", False);
+    static Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, w, netWmName, 0, 1024, False, utf8, &type, &format, &count, &after,
+                           &data) == Success &&
+        data) {
+        std::string title(reinterpret_cast<char*>(data), count);
+        XFree(data);
+        if (type == utf8)
+            return title;
+    }
+    char* name = nullptr;
+    if (XFetchName(d, w, &name) && name) {
+        std::string title = name;
+        XFree(name);
+        return title;
+    }
+    return {};
+}
+
+void collect(Display* d, Window w, const std::string& title, std::vector<unsigned long>& out) {
+    if (windowTitle(d, w) == title)
+        out.push_back(w);
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(d, w, &root, &parent, &children, &count))
+        return;
+    for (unsigned int i = 0; i < count; ++i)
+        collect(d, children[i], title, out);
+    if (children)
+        XFree(children);
+}
+
+} // namespace
+
+XvfbServer::XvfbServer(int width, int height) {
+    int fds[2];
+    if (pipe(fds) != 0)
+        throw std::runtime_error("pipe failed");
+    fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    ProcessOptions opts;
+    opts.args = {"-displayfd", std::to_string(fds[1]), "-screen", "0",
+                 std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten",
+                 "tcp", "-noreset", "+extension", "GLX"};
+    opts.stderrFile = "/dev/null";
+    server_ = std::make_unique<ChildProcess>("Xvfb", opts);
+    close(fds[1]);
+
+    std::string number;
+    pollfd p{fds[0], POLLIN, 0};
+    while (poll(&p, 1, 15000) > 0) {
+        char c = 0;
+        if (read(fds[0], &c, 1) != 1 || c == '\n')
+            break;
+        number += c;
+    }
+    close(fds[0]);
+    if (number.empty())
+        throw std::runtime_error("Xvfb did not report a display number");
+    display_ = ":" + number;
+}
+
+XvfbServer::~XvfbServer() = default;
+
+ProcessOptions XvfbServer::options(std::vector<std::string> args) const {
+    ProcessOptions opts;
+    opts.args = std::move(args);
+    opts.setEnv["DISPLAY"] = display_;
+    return opts;
+}
+
+std::vector<unsigned long> XvfbServer::findWindows(const std::string& title) const {
+    auto d = openDisplay(display_);
+    auto old = XSetErrorHandler(ignoreErrors);
+    std::vector<unsigned long> out;
+    collect(d.get(), DefaultRootWindow(d.get()), title, out);
+    XSync(d.get(), False);
+    XSetErrorHandler(old);
+    return out;
+}
+
+bool XvfbServer::waitForWindow(const std::string& title, std::chrono::milliseconds timeout) const {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+        if (!findWindows(title).empty())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+}
+
+bool XvfbServer::waitForNoWindow(const std::string& title,
+                                 std::chrono::milliseconds timeout) const {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+        if (findWindows(title).empty())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+}
+
+std::string XvfbServer::xdotool(const std::vector<std::string>& args) const {
+    return runAndCapture("xdotool", options(args));
+}
+
+RgbImage XvfbServer::grabRoot() const {
+    auto d = openDisplay(display_);
+    Window root = DefaultRootWindow(d.get());
+    XWindowAttributes attrs{};
+    XGetWindowAttributes(d.get(), root, &attrs);
+    XImage* img =
+        XGetImage(d.get(), root, 0, 0, attrs.width, attrs.height, AllPlanes, ZPixmap);
+    if (!img)
+        throw std::runtime_error("XGetImage of the root window failed");
+    RgbImage out;
+    out.width = attrs.width;
+    out.height = attrs.height;
+    out.rgb.resize(static_cast<size_t>(out.width) * out.height * 3);
+    for (int y = 0; y < out.height; ++y) {
+        for (int x = 0; x < out.width; ++x) {
+            unsigned long px = XGetPixel(img, x, y);
+            auto* dst = out.rgb.data() + (static_cast<size_t>(y) * out.width + x) * 3;
+            dst[0] = static_cast<std::uint8_t>((px & img->red_mask) >> 16);
+            dst[1] = static_cast<std::uint8_t>((px & img->green_mask) >> 8);
+            dst[2] = static_cast<std::uint8_t>(px & img->blue_mask);
+        }
+    }
+    XDestroyImage(img);
+    return out;
+}
+
+void XvfbServer::savePng(const RgbImage& image, const std::filesystem::path& path) {
+    auto ppm = path;
+    ppm.replace_extension(".ppm");
+    {
+        std::ofstream out(ppm, std::ios::binary);
+        out << "P6\n" << image.width << ' ' << image.height << "\n255\n";
+        out.write(reinterpret_cast<const char*>(image.rgb.data()),
+                  static_cast<std::streamsize>(image.rgb.size()));
+    }
+    ProcessOptions opts;
+    opts.args = {ppm.string(), path.string()};
+    ExitStatus status;
+    runAndCapture("convert", opts, std::chrono::seconds(30), &status);
+    std::filesystem::remove(ppm);
+}
+
+} // namespace quillaro::test

@@ -1,0 +1,54 @@
+// A private virtual X server for one test: Xvfb picks a free display number itself and tells
+// it through a pipe, so tests running side by side never fight over a display.
+#pragma once
+
+#include "ChildProcess.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quillaro::test {
+
+struct RgbImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb; // top row first, 3 bytes per pixel
+
+    const std::uint8_t* at(int x, int y) const {
+        return rgb.data() + (static_cast<size_t>(y) * width + x) * 3;
+    }
+};
+
+class XvfbServer {
+public:
+    explicit XvfbServer(int width = 1024, int height = 768);
+    ~XvfbServer();
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+
+    const std::string& display() const { return display_; } // ":N"
+    // Options for a program that should run on this server.
+    ProcessOptions options(std::vector<std::string> args = {}) const;
+
+    // Ids of every window, mapped or not, whose WM_NAME or _NET_WM_NAME is exactly title.
+    std::vector<unsigned long> findWindows(const std::string& title) const;
+    // Waits until such a window exists (true) or the time is up (false).
+    bool waitForWindow(const std::string& title, std::chrono::milliseconds timeout) const;
+    bool waitForNoWindow(const std::string& title, std::chrono::milliseconds timeout) const;
+
+    // Runs xdotool with the arguments on this display; returns its stdout.
+    std::string xdotool(const std::vector<std::string>& args) const;
+
+    // The whole root window as the server holds it.
+    RgbImage grabRoot() const;
+    // Writes the image as a PNG (through ImageMagick) for a person to look at.
+    static void savePng(const RgbImage& image, const std::filesystem::path& path);
+
+private:
+    std::unique_ptr<ChildProcess> server_;
+    std::string display_;
+};
+
+} // namespace quillaro::test
