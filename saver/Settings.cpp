@@ -1,0 +1,10 @@
+#include "Settings.h"
+
+namespace quillaro {
+
+Settings& settings() {
+    static Settings record;
+    return record;
+}
+
+} // namespace quillaro

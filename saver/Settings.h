@@ -1,0 +1,23 @@
+// The saver's program-wide Settings record: filled once from Quillaro.ini at start, edited by the
+// settings dialog, read by the run form and the music module. Text fields hold UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace quillaro {
+
+struct Settings {
+    std::string Capture;     // "0" desktop capture, any other number the picture file
+    std::string ImageFile;   // full path of the picture, or empty
+    std::string ImageFolder; // where the picture chooser starts; never stored in the file
+    std::int16_t BgmKind = 0;   // 0 none, 1 audio CD, 2 MP3 or WAV file
+    std::int16_t BgmRepeat = 0; // CD track to keep repeating, 0 for none
+    std::string BgmFile;        // full path of the music file, or empty
+    std::string BgmFolder;      // where the music chooser starts; never stored in the file
+};
+
+// The one record of this program.
+Settings& settings();
+
+} // namespace quillaro
