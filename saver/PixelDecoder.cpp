@@ -35,13 +35,22 @@ PixelDecoder::Channel PixelDecoder::channelOf(std::uint32_t mask) {
     if (mask == 0)
         return {};
     const int shift = std::countr_zero(mask);
-    return {shift, mask >> shift};
+    return {shift, std::popcount(mask >> shift), mask >> shift};
 }
 
 std::uint8_t PixelDecoder::scale(std::uint32_t value, const Channel& channel) {
     if (channel.max == 0)
         return 0;
     const std::uint64_t v = (value >> channel.shift) & channel.max;
+    if (channel.bits <= 8) {
+        // Repeat the bit pattern to fill eight bits, as the X server itself expands narrow
+        // channels when it reports a colour: 5-bit 3 is 0x18, 5-bit 24 is 0xc6, 31 is 0xff.
+        std::uint64_t wide = 0;
+        int filled = 0;
+        for (; filled < 8; filled += channel.bits)
+            wide = wide << channel.bits | v;
+        return static_cast<std::uint8_t>(wide >> (filled - 8));
+    }
     return static_cast<std::uint8_t>((v * 255 + channel.max / 2) / channel.max);
 }
 

@@ -29,8 +29,9 @@ struct ChannelMasks {
 
 class PixelDecoder {
 public:
-    // Each channel is the value under its mask (contiguous bits), scaled to 0..255 with rounding,
-    // so the channel's largest value becomes 255 whatever its width.
+    // Each channel is the value under its mask (contiguous bits) brought to 0..255 so that its
+    // largest value becomes 255: channels of up to 8 bits by repeating their bits, as the X
+    // server reports such colours; wider ones by rounding to the nearest level.
     static PixelDecoder trueColor(ChannelMasks masks);
     // Each value indexes the table; values past its end come out black.
     static PixelDecoder indexed(std::vector<Rgb> table);
@@ -42,6 +43,7 @@ public:
 private:
     struct Channel {
         int shift = 0;
+        int bits = 0;
         std::uint32_t max = 0; // largest value under the mask once shifted down
     };
     PixelDecoder() = default;

@@ -47,10 +47,13 @@ TEST(PixelDecoder, Depth16FiveSixFiveScalesEachChannelToFullRangeInBothByteOrder
     EXPECT_EQ(decodeRow(decoder, values, 16, true), expected);
 }
 
-TEST(PixelDecoder, Depth15AndTenBitChannelsRoundToTheNearestLevel) {
+TEST(PixelDecoder, NarrowChannelsRepeatTheirBitsAndWideOnesRoundToTheNearestLevel) {
     const auto d555 = PixelDecoder::trueColor({0x7C00, 0x03E0, 0x001F});
     EXPECT_EQ(decodeRow(d555, {0x4210, 0x7FFF, 0x0421}, 16, false),
               (std::vector<Rgb>{{132, 132, 132}, {255, 255, 255}, {8, 8, 8}}));
+    // 3 and 24 of 31 are 24.7 and 197.4 of 255; the X server shows them as 0x18 and 0xc6.
+    EXPECT_EQ(decodeRow(d555, {(3u << 10) | (24u << 5) | 31u}, 16, false),
+              (std::vector<Rgb>{{0x18, 0xC6, 0xFF}}));
 
     const auto d30 = PixelDecoder::trueColor({0x3FF00000, 0x000FFC00, 0x000003FF});
     // 1023 -> 255, 512 -> 127.6 -> 128, 3 -> 0.75 -> 1 (rounded, not cut).
