@@ -77,26 +77,39 @@ Image24 PixelDecoder::decode(const RawPixels& raw) const {
     if (out.empty())
         return {};
 
-    // The usual screen, 8-8-8 in 24 or 32 bits, takes its bytes directly; every other layout
-    // goes through the general value-and-mask path.
-    const bool direct = isPlain888() && bytes >= 3;
-    const int redByte = raw.msbFirst ? bytes - 3 : 2;
-    const int greenByte = raw.msbFirst ? bytes - 2 : 1;
-    const int blueByte = raw.msbFirst ? bytes - 1 : 0;
+    if (isPlain888() && bytes >= 3) {
+        // The usual screen, 8-8-8 in 24 or 32 bits: the bytes are taken as they lie.
+        const int redByte = raw.msbFirst ? bytes - 3 : 2;
+        const int greenByte = raw.msbFirst ? bytes - 2 : 1;
+        const int blueByte = raw.msbFirst ? bytes - 1 : 0;
+        for (int y = 0; y < raw.height; ++y) {
+            const std::uint8_t* in = raw.data + static_cast<std::size_t>(y) * raw.bytesPerLine;
+            std::uint8_t* o = out.row(y);
+            for (int x = 0; x < raw.width; ++x, in += bytes, o += Image24::BytesPerPixel) {
+                o[0] = in[redByte];
+                o[1] = in[greenByte];
+                o[2] = in[blueByte];
+            }
+        }
+        return out;
+    }
+
+    // Pixels of 8 or 16 bits have few enough values to work out each colour once.
+    std::vector<Rgb> lookup;
+    if (bytes <= 2) {
+        lookup.resize(std::size_t{1} << bpp);
+        for (std::size_t v = 0; v < lookup.size(); ++v)
+            lookup[v] = colourOf(static_cast<std::uint32_t>(v));
+    }
     for (int y = 0; y < raw.height; ++y) {
         const std::uint8_t* in = raw.data + static_cast<std::size_t>(y) * raw.bytesPerLine;
         std::uint8_t* o = out.row(y);
         for (int x = 0; x < raw.width; ++x, in += bytes, o += Image24::BytesPerPixel) {
-            if (direct) {
-                o[0] = in[redByte];
-                o[1] = in[greenByte];
-                o[2] = in[blueByte];
-            } else {
-                const Rgb c = colourOf(readValue(in, bytes, raw.msbFirst));
-                o[0] = c.red;
-                o[1] = c.green;
-                o[2] = c.blue;
-            }
+            const std::uint32_t value = readValue(in, bytes, raw.msbFirst);
+            const Rgb c = lookup.empty() ? colourOf(value) : lookup[value];
+            o[0] = c.red;
+            o[1] = c.green;
+            o[2] = c.blue;
         }
     }
     return out;
