@@ -35,6 +35,12 @@ Window frameOf(Display* display, Window window) {
     return root;
 }
 
+// The toolkit's screen size: the primary monitor in twips.
+TwipSize twipsOf(const ScreenArea& area) {
+    return {static_cast<long long>(area.width) * TwipsPerPixel,
+            static_cast<long long>(area.height) * TwipsPerPixel};
+}
+
 } // namespace
 
 int PixelsFromTwips(long long twips, int twipsPerPixel) {
@@ -44,9 +50,7 @@ int PixelsFromTwips(long long twips, int twipsPerPixel) {
 }
 
 TwipSize PrimaryScreenTwips(Display* display) {
-    const ScreenArea primary = primaryMonitorArea(display);
-    return {static_cast<long long>(primary.width) * TwipsPerPixel,
-            static_cast<long long>(primary.height) * TwipsPerPixel};
+    return twipsOf(primaryMonitorArea(display));
 }
 
 Picture GrabDesktop() {
@@ -59,11 +63,12 @@ Picture GrabDesktop() {
 Picture GrabDesktop(Display* display, CaptureMethod method) {
     if (!display)
         return {};
-    const TwipSize screen = PrimaryScreenTwips(display);
+    // The desktop's origin is the primary monitor's top-left corner; its size is the screen's,
+    // taken from twips as the toolkit gives it.
+    const ScreenArea primary = primaryMonitorArea(display);
+    const TwipSize screen = twipsOf(primary);
     const int width = PixelsFromTwips(screen.width, TwipsPerPixel);
     const int height = PixelsFromTwips(screen.height, TwipsPerPixel);
-    // The original system's desktop origin is the primary monitor's top-left corner.
-    const ScreenArea primary = primaryMonitorArea(display);
     return GrabWindowArea(display, DefaultRootWindow(display), false, primary.x, primary.y, width,
                           height, method);
 }
