@@ -3,8 +3,10 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <array>
 #include <fcntl.h>
 #include <fstream>
+#include <map>
 #include <poll.h>
 #include <stdexcept>
 #include <thread>
@@ -23,6 +25,11 @@ DisplayPtr openDisplay(const std::string& name) {
     if (!d)
         throw std::runtime_error("cannot open display " + name);
     return d;
+}
+
+// The nearest 8-bit level to an X colour channel of 16 bits.
+std::uint8_t eightBits(unsigned short channel) {
+    return static_cast<std::uint8_t>((channel * 255u + 32767u) / 65535u);
 }
 
 int ignoreErrors(Display*, XErrorEvent*) { return 0; } // windows may vanish while we look
@@ -67,15 +74,17 @@ void collect(Display* d, Window w, const std::string& title, std::vector<unsigne
 
 } // namespace
 
-XvfbServer::XvfbServer(int width, int height) {
+XvfbServer::XvfbServer(int width, int height, int depth, std::vector<std::string> extraArgs) {
     int fds[2];
     if (pipe(fds) != 0)
         throw std::runtime_error("pipe failed");
     fcntl(fds[0], F_SETFD, FD_CLOEXEC);
     ProcessOptions opts;
-    opts.args = {"-displayfd", std::to_string(fds[1]), "-screen", "0",
-                 std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten",
+    const std::string screen =
+        std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
+    opts.args = {"-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten",
                  "tcp", "-noreset", "+extension", "GLX"};
+    opts.args.insert(opts.args.end(), extraArgs.begin(), extraArgs.end());
     opts.stderrFile = "/dev/null";
     server_ = std::make_unique<ChildProcess>("Xvfb", opts);
     close(fds[1]);
@@ -151,10 +160,32 @@ RgbImage XvfbServer::grabRoot() const {
     out.width = attrs.width;
     out.height = attrs.height;
     out.rgb.resize(static_cast<size_t>(out.width) * out.height * 3);
+    const bool plain888 = attrs.visual->c_class == TrueColor && img->red_mask == 0xff0000 &&
+                          img->green_mask == 0xff00 && img->blue_mask == 0xff;
+    std::map<unsigned long, std::array<std::uint8_t, 3>> colours;
+    if (!plain888) {
+        for (int y = 0; y < out.height; ++y)
+            for (int x = 0; x < out.width; ++x)
+                colours[XGetPixel(img, x, y)] = {};
+        std::vector<XColor> query;
+        for (const auto& [pixel, rgb] : colours) {
+            XColor c{};
+            c.pixel = pixel;
+            query.push_back(c);
+        }
+        XQueryColors(d.get(), attrs.colormap, query.data(), static_cast<int>(query.size()));
+        for (const XColor& c : query)
+            colours[c.pixel] = {eightBits(c.red), eightBits(c.green), eightBits(c.blue)};
+    }
     for (int y = 0; y < out.height; ++y) {
         for (int x = 0; x < out.width; ++x) {
             unsigned long px = XGetPixel(img, x, y);
             auto* dst = out.rgb.data() + (static_cast<size_t>(y) * out.width + x) * 3;
+            if (!plain888) {
+                const auto& rgb = colours[px];
+                std::copy(rgb.begin(), rgb.end(), dst);
+                continue;
+            }
             dst[0] = static_cast<std::uint8_t>((px & img->red_mask) >> 16);
             dst[1] = static_cast<std::uint8_t>((px & img->green_mask) >> 8);
             dst[2] = static_cast<std::uint8_t>(px & img->blue_mask);

@@ -23,7 +23,10 @@ struct RgbImage {
 
 class XvfbServer {
 public:
-    explicit XvfbServer(int width = 1024, int height = 768);
+    // depth 24 is true colour 8-8-8, 16 is 5-6-5, 8 is a 256-entry PseudoColor palette.
+    // extraArgs go to Xvfb as they are (for example "-extension", "MIT-SHM").
+    explicit XvfbServer(int width = 1024, int height = 768, int depth = 24,
+                        std::vector<std::string> extraArgs = {});
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
@@ -41,7 +44,8 @@ public:
     // Runs xdotool with the arguments on this display; returns its stdout.
     std::string xdotool(const std::vector<std::string>& args) const;
 
-    // The whole root window as the server holds it.
+    // The whole root window as the server holds it. Off the 8-8-8 true-colour layout every
+    // pixel value's colour comes from the server itself (XQueryColors).
     RgbImage grabRoot() const;
     // Writes the image as a PNG (through ImageMagick) for a person to look at.
     static void savePng(const RgbImage& image, const std::filesystem::path& path);

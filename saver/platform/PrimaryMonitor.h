@@ -1,0 +1,22 @@
+// Where the primary monitor lies on the root window. The desktop capture and the run form's
+// screen size both mean the primary monitor, the one whose top-left corner the original system
+// treats as the screen's origin, not the whole root that spans every monitor.
+#pragma once
+
+#include "XHandles.h"
+
+namespace quillaro {
+
+struct ScreenArea {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const ScreenArea&, const ScreenArea&) = default;
+};
+
+// The active monitor that RandR (1.5 or later) marks as primary; the whole root window when the
+// server has no such RandR or marks no monitor primary.
+ScreenArea primaryMonitorArea(Display* display);
+
+} // namespace quillaro
