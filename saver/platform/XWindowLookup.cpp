@@ -22,7 +22,7 @@ std::uint32_t internAtom(xcb_connection_t* c, const char* name) {
     xcb_generic_error_t* error = nullptr;
     ReplyPtr<xcb_intern_atom_reply_t> reply{xcb_intern_atom_reply(c, cookie, &error)};
     std::free(error);
-    return reply ? reply->atom : XCB_ATOM_NONE;
+    return reply ? reply->atom : static_cast<std::uint32_t>(XCB_ATOM_NONE);
 }
 
 std::string latin1ToUtf8(const char* data, int length) {
