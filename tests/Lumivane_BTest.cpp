@@ -1,5 +1,6 @@
 #include "Lumivane_B.h"
 
+#include "FileText.h"
 #include "Settings.h"
 #include "TempDir.h"
 
@@ -13,13 +14,9 @@
 
 using namespace quillaro;
 using quillaro::test::TempDir;
+using quillaro::test::writeFile;
 
 namespace {
-
-void writeFile(const std::filesystem::path& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary);
-    out << content;
-}
 
 // --- Fakes for Main: each records what was asked of it, in one shared log. ---
 

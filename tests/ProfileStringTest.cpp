@@ -1,5 +1,6 @@
 #include "ProfileString.h"
 
+#include "FileText.h"
 #include "TempDir.h"
 
 #include <fstream>
@@ -10,21 +11,11 @@
 #include <unistd.h>
 
 using namespace quillaro;
+using quillaro::test::readFile;
 using quillaro::test::TempDir;
+using quillaro::test::writeFile;
 
 namespace {
-
-void writeFile(const std::filesystem::path& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary);
-    out << content;
-}
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::string get(const std::filesystem::path& file, const char* section, const char* key,
                 std::size_t size = 256, const char* fallback = "") {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 // clang-format on
 #include "ChildProcess.h"
+#include "FileText.h"
 #include "TempDir.h"
 #include "XvfbServer.h"
 
@@ -25,13 +26,6 @@ namespace {
 constexpr auto ProgramTimeout = 60s;
 constexpr const char* BoxCaption = "Quillaro (ScreenSaver)";
 constexpr const char* RendererMissing = "Quillaro.dll が同じﾌｫﾙﾀﾞに見つかりません！";
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::vector<std::string> namesIn(const std::filesystem::path& folder) {
     std::vector<std::string> names;

@@ -7,7 +7,11 @@
 namespace quillaro {
 
 XCursorDisplay::XCursorDisplay(const char* displayName)
-    : connection_(XConnection::open(displayName)) {
+    : displayName_(displayName ? displayName : "") {}
+
+void XCursorDisplay::connect() {
+    connectTried_ = true;
+    connection_ = XConnection::open(displayName_.empty() ? nullptr : displayName_.c_str());
     if (!connection_)
         return;
     int eventBase = 0, errorBase = 0, major = 4, minor = 0;
@@ -24,6 +28,8 @@ XCursorDisplay::~XCursorDisplay() {
 }
 
 int XCursorDisplay::showCursor(bool show) {
+    if (!connectTried_)
+        connect();
     counter_ += show ? 1 : -1;
     bool hide = counter_ < 0;
     if (xfixes_ && hide != hidden_) {

@@ -3,12 +3,14 @@
 // answers a show without a hide with an error, so the server is told only when the pointer's
 // state changes. The hide belongs to this object's own X connection; closing it (at the latest
 // when the program ends) gives the pointer back.
-// Make one per program: a second one would keep a count of its own.
+// Make one per program: a second one would keep a count of its own. The X connection is opened
+// at the first show or hide, so a program that never touches the cursor never opens it.
 #pragma once
 
 #include "CursorDisplay.h"
 
 #include <memory>
+#include <string>
 
 namespace quillaro {
 
@@ -28,6 +30,10 @@ public:
     bool hidden() const { return hidden_; }
 
 private:
+    void connect();
+
+    std::string displayName_;
+    bool connectTried_ = false;
     std::unique_ptr<XConnection> connection_;
     bool xfixes_ = false;
     bool hidden_ = false;
