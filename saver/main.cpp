@@ -16,6 +16,7 @@
 namespace {
 
 constexpr int ExitNoDisplay = 2;
+char fallbackProgramName[] = "Quillaro.scr"; // for a start with an empty argument list
 
 } // namespace
 
@@ -30,7 +31,7 @@ int main(int argc, char** argv) {
         return ExitNoDisplay;
     }
     int toolkitArgc = 1;
-    char* toolkitArgv[] = {argv[0], nullptr};
+    char* toolkitArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackProgramName, nullptr};
     QApplication app(toolkitArgc, toolkitArgv);
     // The run form is never shown; only Main and the units decide when the program ends.
     QApplication::setQuitOnLastWindowClosed(false);
