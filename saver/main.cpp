@@ -1,0 +1,55 @@
+// Quillaro.scr, the saver program: checks that there is an X display to work on, sets up the
+// toolkit and the platform services, and runs Main. The units Main hands over to are plugged
+// into the Handovers below as they are built.
+#include "DetachedProgramStarter.h"
+#include "DisplayCheck.h"
+#include "Lumivane_B.h"
+#include "PrivateFolderCreator.h"
+#include "QtMessageBox.h"
+#include "QtProgramEnd.h"
+#include "XCursorDisplay.h"
+#include "XWindowLookup.h"
+
+#include <QApplication>
+#include <cstdio>
+
+namespace {
+
+constexpr int ExitNoDisplay = 2;
+char fallbackProgramName[] = "Quillaro.scr"; // for a start with an empty argument list
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace quillaro;
+
+    // The saver's arguments are its mode, never toolkit options: Qt sees the program name only.
+    const ProgramInfo program{programFolder(), commandLineFrom(argc, argv)};
+    // Qt's X platform aborts the process when it cannot connect, so the display is tried first.
+    if (auto problem = displayProblem()) {
+        std::fprintf(stderr, "%s\n", problem->c_str());
+        return ExitNoDisplay;
+    }
+    int toolkitArgc = 1;
+    char* toolkitArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackProgramName, nullptr};
+    QApplication app(toolkitArgc, toolkitArgv);
+    // The run form is never shown; only Main and the units decide when the program ends.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    XWindowLookup windows;
+    XCursorDisplay cursor;
+    PrivateFolderCreator folders;
+    QtMessageBox messages;
+    DetachedProgramStarter programs;
+    QtProgramEnd end;
+    SaverServices services{program, windows, cursor, folders, messages, programs, end};
+
+    // The preview, the settings dialog and the run form are plugged in here as they arrive.
+    Handovers handovers;
+
+    LoadedForm form = Main(services, handovers);
+    int exitCode = end.requested() ? end.exitCode() : QApplication::exec();
+    end.allowTeardown();
+    form.reset();
+    return exitCode;
+}

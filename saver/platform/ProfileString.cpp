@@ -1,0 +1,289 @@
+#include "ProfileString.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace quillaro {
+namespace {
+
+constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (asciiLower(a[i]) != asciiLower(b[i]))
+            return false;
+    return true;
+}
+
+// One line of the file: where its bytes lie and what it means.
+struct Line {
+    enum class Kind { Other, Section, Key };
+    std::size_t begin = 0;      // first byte
+    std::size_t contentEnd = 0; // end of the text, before "\r\n" or "\n"
+    std::size_t end = 0;        // after the line break (== contentEnd for a last line without one)
+    Kind kind = Kind::Other;
+    std::string_view name;  // section or key name, trimmed
+    std::string_view value; // key value, trimmed
+};
+
+std::vector<Line> splitLines(std::string_view text) {
+    std::vector<Line> lines;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        Line line;
+        line.begin = pos;
+        std::size_t newline = text.find('\n', pos);
+        line.end = newline == std::string_view::npos ? text.size() : newline + 1;
+        line.contentEnd = newline == std::string_view::npos ? text.size() : newline;
+        if (line.contentEnd > line.begin && text[line.contentEnd - 1] == '\r')
+            --line.contentEnd;
+
+        std::string_view content = text.substr(line.begin, line.contentEnd - line.begin);
+        if (line.begin == 0 && content.substr(0, Utf8Bom.size()) == Utf8Bom)
+            content.remove_prefix(Utf8Bom.size());
+        std::string_view body = trimmed(content);
+        std::size_t close = body.rfind(']');
+        std::size_t equals = body.find('=');
+        if (!body.empty() && body.front() == '[' && close != std::string_view::npos) {
+            line.kind = Line::Kind::Section;
+            line.name = trimmed(body.substr(1, close - 1));
+        } else if (equals != std::string_view::npos) {
+            line.kind = Line::Kind::Key;
+            line.name = trimmed(body.substr(0, equals));
+            line.value = trimmed(body.substr(equals + 1));
+        }
+        lines.push_back(line);
+        pos = line.end;
+    }
+    return lines;
+}
+
+// Where a key sits, or where its section sits when the key is missing.
+struct Location {
+    std::optional<std::size_t> keyLine;
+    std::optional<std::size_t> sectionLastLine; // last non-blank line of the first such section
+};
+
+Location locate(const std::vector<Line>& lines, std::string_view text, std::string_view section,
+                std::string_view key) {
+    Location found;
+    bool inSection = false;
+    bool inFirstSection = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const Line& line = lines[i];
+        if (line.kind == Line::Kind::Section) {
+            inSection = sameName(line.name, section);
+            inFirstSection = inSection && !found.sectionLastLine;
+            if (inFirstSection)
+                found.sectionLastLine = i;
+            continue;
+        }
+        if (!inSection)
+            continue;
+        if (line.kind == Line::Kind::Key && sameName(line.name, key)) {
+            found.keyLine = i;
+            return found;
+        }
+        if (inFirstSection &&
+            !trimmed(text.substr(line.begin, line.contentEnd - line.begin)).empty())
+            found.sectionLastLine = i;
+    }
+    return found;
+}
+
+std::string_view unquoted(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+enum class ReadResult { Ok, Missing, Unreadable };
+
+// The whole file when it is a regular file of acceptable size; never blocks on a FIFO or device.
+ReadResult readWholeFile(const std::filesystem::path& file, std::string& out, struct stat& info) {
+    int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? ReadResult::Missing : ReadResult::Unreadable;
+    ReadResult result = ReadResult::Ok;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<unsigned long long>(info.st_size) > MaxProfileFileBytes) {
+        result = ReadResult::Unreadable;
+    } else {
+        out.clear();
+        char buffer[65536];
+        for (;;) {
+            ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                result = ReadResult::Unreadable;
+                break;
+            }
+            if (n == 0)
+                break;
+            out.append(buffer, static_cast<std::size_t>(n));
+            if (out.size() > MaxProfileFileBytes) { // grew while we read
+                result = ReadResult::Unreadable;
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    return result;
+}
+
+bool writeAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+mode_t newFileMode() {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// Writes content to a fresh file beside target and renames it over target.
+bool replaceFile(const std::filesystem::path& target, std::string_view content,
+                 const struct stat* old) {
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    int fd = ::mkstemp(pattern.data());
+    if (fd < 0)
+        return false;
+    bool ok = true;
+    if (old) {
+        ok = ::fchmod(fd, old->st_mode & 07777) == 0;
+        if (ok && (old->st_uid != ::geteuid() || old->st_gid != ::getegid()))
+            (void)!::fchown(fd, old->st_uid, old->st_gid); // only root may; others keep theirs
+    } else {
+        ok = ::fchmod(fd, newFileMode()) == 0;
+    }
+    ok = ok && writeAll(fd, content) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(pattern.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(pattern.c_str());
+        return false;
+    }
+    int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd); // the rename itself reaches the disk too
+        ::close(dirFd);
+    }
+    return true;
+}
+
+bool breaksLayout(std::string_view text) {
+    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+} // namespace
+
+std::string getPrivateProfileString(std::string_view section, std::string_view key,
+                                    std::string_view defaultValue, std::size_t size,
+                                    const std::filesystem::path& file) {
+    if (size == 0)
+        return {};
+    std::string_view result = trimmed(defaultValue);
+    std::string text;
+    struct stat info {};
+    std::vector<Line> lines;
+    if (readWholeFile(file, text, info) == ReadResult::Ok) {
+        lines = splitLines(text);
+        Location where = locate(lines, text, trimmed(section), trimmed(key));
+        if (where.keyLine)
+            result = unquoted(lines[*where.keyLine].value);
+    }
+    return std::string(result.substr(0, size - 1));
+}
+
+bool writePrivateProfileString(std::string_view section, std::string_view key,
+                               std::string_view value, const std::filesystem::path& file) {
+    section = trimmed(section);
+    key = trimmed(key);
+    if (section.empty() || key.empty() || breaksLayout(section) || breaksLayout(key) ||
+        breaksLayout(value) || section.find(']') != std::string_view::npos ||
+        key.find('=') != std::string_view::npos)
+        return false;
+
+    // Keep a symbolic link a link: replace the file it points to.
+    std::error_code error;
+    std::filesystem::path target = file;
+    if (std::filesystem::is_symlink(file, error)) {
+        target = std::filesystem::canonical(file, error);
+        if (error)
+            return false;
+    }
+
+    std::string text;
+    struct stat info {};
+    ReadResult read = readWholeFile(target, text, info);
+    if (read == ReadResult::Unreadable)
+        return false;
+
+    std::vector<Line> lines = splitLines(text);
+    std::string_view lineBreak =
+        (!lines.empty() && lines[0].end - lines[0].contentEnd == 2) ? "\r\n" : "\n";
+    std::string entry = std::string(key) + "=" + std::string(value);
+    Location where = locate(lines, text, section, key);
+
+    std::string updated;
+    if (where.keyLine) {
+        const Line& line = lines[*where.keyLine];
+        updated = text.substr(0, line.begin) + entry + text.substr(line.contentEnd);
+    } else if (where.sectionLastLine) {
+        const Line& line = lines[*where.sectionLastLine];
+        updated = text.substr(0, line.end);
+        if (line.end == line.contentEnd)
+            updated += lineBreak;
+        updated += entry;
+        updated += lineBreak;
+        updated += text.substr(line.end);
+    } else {
+        updated = text;
+        if (!updated.empty() && updated.back() != '\n')
+            updated += lineBreak;
+        updated += "[" + std::string(section) + "]";
+        updated += lineBreak;
+        updated += entry;
+        updated += lineBreak;
+    }
+    if (read == ReadResult::Ok && updated == text)
+        return true;
+    return replaceFile(target, updated, read == ReadResult::Ok ? &info : nullptr);
+}
+
+} // namespace quillaro

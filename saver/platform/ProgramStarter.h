@@ -1,0 +1,21 @@
+// Starting another program (the renderer) without waiting for it.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillaro {
+
+class ProgramStarter {
+public:
+    virtual ~ProgramStarter() = default;
+    // Starts program with args and returns its process id at once; nothing when it could not be
+    // started. The started program is never left behind as a zombie of the saver.
+    virtual std::optional<std::int64_t> startProgram(const std::filesystem::path& program,
+                                                     const std::vector<std::string>& args) = 0;
+};
+
+} // namespace quillaro

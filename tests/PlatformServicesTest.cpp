@@ -1,0 +1,134 @@
+#include "DetachedProgramStarter.h"
+#include "PrivateFolderCreator.h"
+#include "ProgramInfo.h"
+#include "TempDir.h"
+
+#include <cerrno>
+#include <chrono>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace quillaro;
+using quillaro::test::TempDir;
+
+namespace {
+
+mode_t modeOf(const std::filesystem::path& path) {
+    struct stat info {};
+    EXPECT_EQ(lstat(path.c_str(), &info), 0) << path;
+    return info.st_mode & 07777;
+}
+
+// Polls for a file with content, so a slow machine only makes the test slower.
+std::string waitForContent(const std::filesystem::path& path, std::chrono::seconds timeout) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::ifstream in(path);
+        std::string text;
+        if (std::getline(in, text) && !text.empty())
+            return text;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(CommandLine, ArgumentsJoinedWithSingleBlanks) {
+    const char* none[] = {"Quillaro.scr"};
+    EXPECT_EQ(commandLineFrom(1, none), "");
+    const char* preview[] = {"Quillaro.scr", "/p", "1234"};
+    EXPECT_EQ(commandLineFrom(3, preview), "/p 1234");
+    const char* odd[] = {"Quillaro.scr", "", "a b", "/s"};
+    EXPECT_EQ(commandLineFrom(4, odd), " a b /s");
+}
+
+TEST(ProgramFolder, IsTheFolderOfTheRunningProgram) {
+    char self[4096] = {};
+    ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+    std::string folder = programFolder();
+    EXPECT_EQ(folder + "/PlatformServicesTest", self);
+    EXPECT_NE(folder.back(), '/');
+}
+
+TEST(PrivateFolder, CreatesTheFolderAndItsParentsMode0700) {
+    TempDir dir;
+    auto folder = dir / "cache" / "deeper" / "v_kord";
+    mode_t oldMask = umask(0);
+    EXPECT_TRUE(createPrivateFolder(folder));
+    umask(oldMask);
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_EQ(modeOf(folder), 0700u);
+    EXPECT_EQ(modeOf(dir / "cache"), 0700u);
+    EXPECT_TRUE(createPrivateFolder(folder)) << "an existing folder of ours is fine";
+    EXPECT_TRUE(createPrivateFolder(folder.string() + "/"));
+}
+
+TEST(PrivateFolder, TakesWriteAccessAwayFromOthers) {
+    TempDir dir;
+    auto folder = dir / "v_kord";
+    std::filesystem::create_directory(folder);
+    ASSERT_EQ(chmod(folder.c_str(), 0777), 0);
+    EXPECT_TRUE(createPrivateFolder(folder));
+    EXPECT_EQ(modeOf(folder), 0755u);
+}
+
+TEST(PrivateFolder, SymbolicLinkOrFileUnderTheNameFails) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "elsewhere");
+    std::filesystem::create_directory_symlink(dir / "elsewhere", dir / "v_kord");
+    EXPECT_FALSE(createPrivateFolder(dir / "v_kord"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "v_kord"));
+
+    std::ofstream(dir / "file") << "x";
+    EXPECT_FALSE(createPrivateFolder(dir / "file"));
+    EXPECT_FALSE(createPrivateFolder(dir / "file" / "v_kord"));
+    EXPECT_FALSE(createPrivateFolder(""));
+}
+
+TEST(PrivateFolder, AFolderOfAnotherUserFails) {
+    TempDir dir;
+    auto folder = dir / "v_kord";
+    std::filesystem::create_directory(folder);
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can give a folder to another user";
+    ASSERT_EQ(chown(folder.c_str(), 65534, 65534), 0);
+    EXPECT_FALSE(createPrivateFolder(folder));
+}
+
+TEST(DetachedProgramStarter, ReturnsThePidAndLeavesNoChildBehind) {
+    TempDir dir;
+    auto pidFile = dir / "pid";
+    DetachedProgramStarter starter;
+    auto pid = starter.startProgram("/bin/sh", {"-c", "echo $$ > " + pidFile.string()});
+    ASSERT_TRUE(pid.has_value());
+    EXPECT_GT(*pid, 0);
+    EXPECT_EQ(waitForContent(pidFile, std::chrono::seconds(30)), std::to_string(*pid));
+    // Not our child: nothing to reap, so it can never linger as our zombie.
+    errno = 0;
+    EXPECT_EQ(waitpid(static_cast<pid_t>(*pid), nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+}
+
+TEST(DetachedProgramStarter, PassesArgumentsAsTheyAre) {
+    TempDir dir;
+    auto out = dir / "args";
+    DetachedProgramStarter starter;
+    ASSERT_TRUE(starter.startProgram(
+        "/bin/sh", {"-c", "printf '%s|' \"$@\" > " + out.string(), "sh", "a b", "", "ü"}));
+    EXPECT_EQ(waitForContent(out, std::chrono::seconds(30)), "a b||ü|");
+}
+
+TEST(DetachedProgramStarter, AProgramThatCannotStartGivesNoPid) {
+    TempDir dir;
+    DetachedProgramStarter starter;
+    EXPECT_FALSE(starter.startProgram(dir / "Quillaro.dll", {}).has_value());
+    std::ofstream(dir / "not-executable") << "x";
+    EXPECT_FALSE(starter.startProgram(dir / "not-executable", {}).has_value());
+}

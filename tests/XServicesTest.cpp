@@ -1,0 +1,182 @@
+// GoogleTest comes before Xlib, whose None and Bool macros would break its headers.
+// clang-format off
+#include <gtest/gtest.h>
+// clang-format on
+#include "DisplayCheck.h"
+#include "XConnection.h"
+#include "XCursorDisplay.h"
+#include "XWindowLookup.h"
+#include "XvfbServer.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+using namespace quillaro;
+using quillaro::test::XvfbServer;
+
+namespace {
+
+// A client of its own that makes windows for the lookup to find; all go when it closes.
+class WindowMaker {
+public:
+    explicit WindowMaker(const std::string& display)
+        : connection_(XConnection::open(display.c_str())) {
+        if (!connection_)
+            throw std::runtime_error("cannot open " + display);
+    }
+    Display* display() const { return connection_->display(); }
+
+    Window make(Window parent = 0) {
+        Window w = XCreateSimpleWindow(display(), parent ? parent : connection_->root(), 0, 0, 10,
+                                       10, 0, 0, 0);
+        XSync(display(), False);
+        return w;
+    }
+    void setWmName(Window w, const std::string& bytes) {
+        XChangeProperty(display(), w, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(bytes.data()),
+                        static_cast<int>(bytes.size()));
+        XSync(display(), False);
+    }
+    void setNetWmName(Window w, const std::string& utf8) {
+        XChangeProperty(display(), w, XInternAtom(display(), "_NET_WM_NAME", False),
+                        XInternAtom(display(), "UTF8_STRING", False), 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(utf8.data()),
+                        static_cast<int>(utf8.size()));
+        XSync(display(), False);
+    }
+
+private:
+    std::unique_ptr<XConnection> connection_;
+};
+
+class XServices : public ::testing::Test {
+protected:
+    XvfbServer xvfb;
+    WindowMaker maker{xvfb.display()};
+    XWindowLookup lookup{xvfb.display().c_str()};
+};
+
+} // namespace
+
+TEST_F(XServices, FindsUnmappedWindowsByWmNameOrNetWmName) {
+    ASSERT_TRUE(lookup.connected());
+    EXPECT_EQ(lookup.findWindow("Lumivane_VC"), 0u);
+    Window renderer = maker.make();
+    maker.setWmName(renderer, "Lumivane_VC");
+    Window dialog = maker.make();
+    maker.setNetWmName(dialog, "<Quillaro>");
+    EXPECT_EQ(lookup.findWindow("Lumivane_VC"), renderer);
+    EXPECT_EQ(lookup.findWindow("<Quillaro>"), dialog);
+}
+
+TEST_F(XServices, LooksThroughTheWholeTree) {
+    Window frame = maker.make();
+    Window inner = maker.make(maker.make(frame));
+    maker.setNetWmName(inner, "Lumivane_Main");
+    EXPECT_EQ(lookup.findWindow("Lumivane_Main"), inner);
+    for (int i = 0; i < 300; ++i)
+        maker.make(i % 2 ? frame : 0);
+    Window last = maker.make(maker.make(maker.make(frame)));
+    maker.setWmName(last, "Lumivane_VC");
+    EXPECT_EQ(lookup.findWindow("Lumivane_VC"), last);
+    EXPECT_GT(lookup.windowsVisited(), 300u);
+}
+
+TEST_F(XServices, TitlesMustMatchExactly) {
+    Window w = maker.make();
+    maker.setWmName(w, "Lumivane_Main");
+    Window longer = maker.make();
+    maker.setNetWmName(longer, "Lumivane_VC and more text after it");
+    for (const char* other :
+         {"Lumivane_Mai", "Lumivane_Main2", "lumivane_main", "Lumivane", "Lumivane_VC", ""})
+        EXPECT_EQ(lookup.findWindow(other), 0u) << other;
+    EXPECT_EQ(lookup.findWindow("Lumivane_VC and more text after it"), longer);
+}
+
+TEST_F(XServices, Latin1WmNameMatchesItsUtf8Form) {
+    Window w = maker.make();
+    maker.setWmName(w, "Caf\xe9");
+    EXPECT_EQ(lookup.findWindow("Café"), w);
+    EXPECT_EQ(lookup.findWindow("Caf\xe9"), 0u);
+}
+
+TEST_F(XServices, AgreesWithAnIndependentWalk) {
+    Window a = maker.make(maker.make());
+    maker.setNetWmName(a, "ｷｬﾌﾟﾁｬｰ");
+    ASSERT_EQ(xvfb.findWindows("ｷｬﾌﾟﾁｬｰ").size(), 1u);
+    EXPECT_EQ(lookup.findWindow("ｷｬﾌﾟﾁｬｰ"), xvfb.findWindows("ｷｬﾌﾟﾁｬｰ").front());
+}
+
+TEST_F(XServices, ADestroyedWindowIsGone) {
+    Window w = maker.make();
+    maker.setWmName(w, "Lumivane_VC");
+    ASSERT_NE(lookup.findWindow("Lumivane_VC"), 0u);
+    XDestroyWindow(maker.display(), w);
+    XSync(maker.display(), False);
+    EXPECT_EQ(lookup.findWindow("Lumivane_VC"), 0u);
+}
+
+TEST(XWindowLookupOffline, WithoutADisplayNothingIsFound) {
+    XWindowLookup lookup(":32761");
+    EXPECT_FALSE(lookup.connected());
+    EXPECT_EQ(lookup.findWindow("Lumivane_VC"), 0u);
+}
+
+TEST_F(XServices, CursorCounterCountsAndTellsTheServerOnlyOnChange) {
+    unsigned long errorsBefore = XConnection::errorCount();
+    {
+        XCursorDisplay cursor(xvfb.display().c_str());
+        EXPECT_EQ(cursor.showCursor(false), -1);
+        EXPECT_TRUE(cursor.hidden());
+        EXPECT_EQ(cursor.showCursor(false), -2);
+        EXPECT_EQ(cursor.showCursor(true), -1);
+        EXPECT_TRUE(cursor.hidden());
+        EXPECT_EQ(cursor.showCursor(true), 0);
+        EXPECT_FALSE(cursor.hidden());
+        // Showing past 0 must not reach the server: it would answer with an error.
+        EXPECT_EQ(cursor.showCursor(true), 1);
+        EXPECT_EQ(cursor.showCursor(true), 2);
+        EXPECT_FALSE(cursor.hidden());
+        EXPECT_EQ(cursor.showCursor(false), 1);
+        EXPECT_EQ(cursor.showCursor(false), 0);
+        EXPECT_FALSE(cursor.hidden());
+        EXPECT_EQ(cursor.showCursor(false), -1);
+        EXPECT_TRUE(cursor.hidden());
+    } // destroyed while hidden: gives the pointer back
+    EXPECT_EQ(XConnection::errorCount(), errorsBefore);
+}
+
+TEST(XCursorDisplayOffline, CountsEvenWithoutADisplay) {
+    XCursorDisplay cursor(":32761");
+    EXPECT_EQ(cursor.showCursor(false), -1);
+    EXPECT_EQ(cursor.showCursor(true), 0);
+    EXPECT_FALSE(cursor.hidden());
+}
+
+TEST(DisplayCheck, NamesTheProblemOnOneLine) {
+    const char* old = std::getenv("DISPLAY");
+    std::string saved = old ? old : "";
+    unsetenv("DISPLAY");
+    auto unset = displayProblem();
+    setenv("DISPLAY", ":32761", 1);
+    auto unreachable = displayProblem();
+    {
+        XvfbServer xvfb;
+        setenv("DISPLAY", xvfb.display().c_str(), 1);
+        EXPECT_FALSE(displayProblem().has_value());
+    }
+    if (old)
+        setenv("DISPLAY", saved.c_str(), 1);
+    else
+        unsetenv("DISPLAY");
+
+    ASSERT_TRUE(unset.has_value());
+    EXPECT_NE(unset->find("DISPLAY is not set"), std::string::npos);
+    ASSERT_TRUE(unreachable.has_value());
+    EXPECT_NE(unreachable->find("\":32761\""), std::string::npos);
+    EXPECT_EQ(unreachable->find('\n'), std::string::npos);
+}
