@@ -2,6 +2,10 @@
 
 #include "HandoffPath.h"
 
+#ifdef QUILLARO_PIN_GL_DRIVER
+#include "GlDriverPin.h"
+#endif
+
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 #include <algorithm>
@@ -137,6 +141,9 @@ int checkError(const char* caller) {
 }
 
 void initScene() {
+#ifdef QUILLARO_PIN_GL_DRIVER
+    pinGlDriverModules();
+#endif
     state.breathing = Breathing{};
     state.solidKind = nextSolidKind(state.random);
 
