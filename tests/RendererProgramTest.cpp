@@ -85,6 +85,8 @@ TEST(RendererProgram, OnlyEscapeEndsIt) {
     EXPECT_EQ(status->code, 0);
     EXPECT_TRUE(server.waitForNoWindow(RendererTitle, 10s));
     EXPECT_EQ(run.standardOutput(), "") << "the renderer writes nothing";
+    // Debug builds report GL errors here, so this also catches a wrong GL call.
+    EXPECT_EQ(run.standardError(), "");
 }
 
 TEST(RendererProgram, HidesTheCursorOverItsWindowWhileRunning) {

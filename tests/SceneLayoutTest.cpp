@@ -7,23 +7,7 @@
 using quillaro::aspectRatio;
 using quillaro::makeGridPositions;
 
-TEST(SceneLayout, GridEntriesFollowTheirIndex) {
-    auto grid = makeGridPositions();
-    ASSERT_EQ(grid.size(), 27u);
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            for (int k = 0; k < 3; ++k) {
-                const auto& p = grid[i * 9 + j * 3 + k];
-                EXPECT_EQ(p.x, 60.0f * i - 50.0f) << i << j << k;
-                EXPECT_EQ(p.y, 60.0f * j + 30.0f) << i << j << k;
-                EXPECT_EQ(p.z, 60.0f * k - 50.0f) << i << j << k;
-            }
-    EXPECT_EQ(grid[0].x, -50.0f);
-    EXPECT_EQ(grid[26].y, 150.0f);
-    EXPECT_EQ(grid[1].z, 10.0f); // k runs innermost
-}
-
-TEST(SceneLayout, GridIsCentredAboveTheFloor) {
+TEST(SceneLayout, GridIsCentredAboveTheFloorInIndexOrder) {
     auto grid = makeGridPositions();
     double sum[3] = {0, 0, 0};
     std::set<std::tuple<float, float, float>> distinct;
@@ -35,6 +19,14 @@ TEST(SceneLayout, GridIsCentredAboveTheFloor) {
         distinct.insert({p.x, p.y, p.z});
     }
     EXPECT_EQ(distinct.size(), 27u);
+    // k runs innermost, then j, then i.
+    EXPECT_EQ(grid[0].x, -50.0f);
+    EXPECT_EQ(grid[0].z, -50.0f);
+    EXPECT_EQ(grid[1].z, 10.0f);
+    EXPECT_EQ(grid[3].y, 90.0f);
+    EXPECT_EQ(grid[9].x, 10.0f);
+    EXPECT_EQ(grid[26].x, 70.0f);
+    EXPECT_EQ(grid[26].y, 150.0f);
     EXPECT_DOUBLE_EQ(sum[0] / 27, 10.0);
     EXPECT_DOUBLE_EQ(sum[1] / 27, 90.0);
     EXPECT_DOUBLE_EQ(sum[2] / 27, 10.0);

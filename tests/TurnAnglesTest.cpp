@@ -63,16 +63,3 @@ TEST(TurnAngles, LongRunKeepsTheVisibleAnglesExact) {
     EXPECT_LT(worstSpin, 1e-3);
     EXPECT_LT(worstOrbit, 1e-3);
 }
-
-TEST(TurnAngles, UnboundedFloatSumWouldFreeze) {
-    // What the bounded angles avoid: near 2^22 a float no longer moves by 0.2.
-    float spin = 4194304.0f;
-    EXPECT_EQ(static_cast<float>(spin + 0.2), spin);
-    TurnAngles angles;
-    angles.spinSteps = quillaro::SpinStepsPerTurn - 1;
-    angles.advance();
-    EXPECT_EQ(angles.spinSteps, 0u);
-    EXPECT_EQ(angles.spinAngle, 0.0f);
-    angles.advance();
-    EXPECT_NEAR(angles.spinAngle, 0.2f, 1e-6);
-}
