@@ -1,0 +1,107 @@
+#include "Bitmap24Loader.h"
+
+#include "Bmp24.h"
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillaro {
+namespace {
+
+struct Header {
+    std::uint32_t width;
+    std::uint32_t height;
+    std::uint64_t stride;
+    std::uint64_t fileBytesNeeded; // header plus every row
+};
+
+// Checks the fields the loader relies on; the rest of the header is not read at all (the
+// signature, the sizes and the pixel offset are ignored: rows always start at byte 54).
+std::optional<Header> readHeader(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < bmp24::PixelOffset)
+        return std::nullopt;
+    if (bmp24::readLe16(bytes.data() + bmp24::OffBitsPerPixel) != bmp24::BitsPerPixel)
+        return std::nullopt;
+    if (bmp24::readLe32(bytes.data() + bmp24::OffCompression) != 0)
+        return std::nullopt;
+    std::uint32_t width = bmp24::readLe32(bytes.data() + bmp24::OffWidth);
+    // A negative height marks a top-down file, which the floor would show upside down.
+    auto height = static_cast<std::int32_t>(bmp24::readLe32(bytes.data() + bmp24::OffHeight));
+    if (width == 0 || width > MaxPictureSide || height <= 0 ||
+        static_cast<std::uint32_t>(height) > MaxPictureSide)
+        return std::nullopt;
+    Header h{width, static_cast<std::uint32_t>(height), bmp24::stride(width), 0};
+    h.fileBytesNeeded = bmp24::PixelOffset + h.stride * h.height;
+    return h;
+}
+
+struct FileDescriptor {
+    int fd;
+    ~FileDescriptor() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+bool readExactly(int fd, std::uint8_t* out, std::size_t count) {
+    while (count > 0) {
+        ssize_t got = ::read(fd, out, count);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        out += got;
+        count -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<Picture> decodeBitmap24(std::span<const std::uint8_t> file) {
+    auto header = readHeader(file);
+    if (!header || file.size() < header->fileBytesNeeded)
+        return std::nullopt;
+
+    Picture picture;
+    picture.width = header->width;
+    picture.height = header->height;
+    picture.pixels.resize(std::size_t{header->width} * header->height);
+    const std::uint8_t* row = file.data() + bmp24::PixelOffset;
+    RgbPixel* out = picture.pixels.data();
+    for (std::uint32_t r = 0; r < header->height; ++r, row += header->stride) {
+        // The file stores blue, green, red; the padding at the end of each row is skipped.
+        for (std::uint32_t c = 0; c < header->width; ++c, ++out)
+            *out = RgbPixel{row[3 * c + 2], row[3 * c + 1], row[3 * c]};
+    }
+    return picture;
+}
+
+std::optional<Picture> loadBitmap24(const std::filesystem::path& path) {
+    // Non-blocking, so a FIFO left at the hand-off place cannot stall the start-up; only
+    // regular files are read.
+    FileDescriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    if (file.fd < 0)
+        return std::nullopt;
+    struct stat info {};
+    if (::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+
+    // The header first: it says how much of the file is needed, so nothing beyond the rows
+    // is read and a file shorter than its rows is refused before any large reservation.
+    std::vector<std::uint8_t> bytes(bmp24::PixelOffset);
+    if (!readExactly(file.fd, bytes.data(), bytes.size()))
+        return std::nullopt;
+    auto header = readHeader(bytes);
+    if (!header || static_cast<std::uint64_t>(info.st_size) < header->fileBytesNeeded)
+        return std::nullopt;
+    bytes.resize(header->fileBytesNeeded);
+    if (!readExactly(file.fd, bytes.data() + bmp24::PixelOffset, bytes.size() - bmp24::PixelOffset))
+        return std::nullopt;
+    return decodeBitmap24(bytes);
+}
+
+} // namespace quillaro

@@ -1,0 +1,290 @@
+// What the renderer shows on its floor: the hand-off picture mirrored left to right, or a
+// flat grey floor when there is no usable picture.
+#include "Bmp24.h"
+#include "Bmp24Writer.h"
+#include "RendererRun.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+#include <sys/stat.h>
+
+using namespace quillaro::test;
+using namespace std::chrono_literals;
+namespace bmp24 = quillaro::bmp24;
+
+namespace {
+
+enum class Hue { Unknown, Red, Blue, Magenta, Neutral };
+
+const char* name(Hue hue) {
+    switch (hue) {
+    case Hue::Red:
+        return "red";
+    case Hue::Blue:
+        return "blue";
+    case Hue::Magenta:
+        return "magenta";
+    case Hue::Neutral:
+        return "neutral";
+    default:
+        return "unknown";
+    }
+}
+
+// Classified by the dominant channels. The solids and their reflections are green to yellow
+// and come out Unknown, which is why no picture colour is green or yellow.
+Hue classify(const std::uint8_t* p) {
+    const int r = p[0], g = p[1], b = p[2];
+    const int high = std::max({r, g, b}), low = std::min({r, g, b});
+    if (high < 90)
+        return Hue::Unknown;
+    if (g < 0.6 * r && b < 0.6 * r)
+        return Hue::Red;
+    if (r < 0.6 * b && g < 0.6 * b)
+        return Hue::Blue;
+    if (g < 0.6 * std::min(r, b))
+        return Hue::Magenta;
+    if (low > 0.8 * high)
+        return Hue::Neutral;
+    return Hue::Unknown;
+}
+
+constexpr int Directions = 48;
+constexpr double InnerRadius = 40.0;
+constexpr double OuterRadius = 190.0; // inside the 400 x 400 floor whatever its turn
+constexpr double RadiusStep = 10.0;
+
+struct FloorSample {
+    double angle; // degrees, from +x towards +z in the camera's fixed frame
+    std::map<Hue, int> counts;
+};
+
+// Samples along rays from the origin across the floor. Objects above the floor hide parts
+// of it and their reflections tint it, so each ray is judged by its majority.
+std::vector<FloorSample> sampleFloor(const RgbImage& image, ScreenPoint origin,
+                                     std::vector<int>* neutralLevels = nullptr) {
+    std::vector<FloorSample> rays;
+    for (int d = 0; d < Directions; ++d) {
+        FloorSample ray{360.0 * d / Directions, {}};
+        const double a = ray.angle * 3.14159265358979323846 / 180.0;
+        for (double r = InnerRadius; r <= OuterRadius; r += RadiusStep) {
+            auto p = projectFloorPoint(r * std::cos(a), r * std::sin(a), origin.x, origin.y);
+            if (p.x < 0 || p.y < 0 || p.x >= image.width || p.y >= image.height)
+                continue;
+            Hue hue = classify(image.at(p.x, p.y));
+            ++ray.counts[hue];
+            if (hue == Hue::Neutral && neutralLevels)
+                neutralLevels->push_back(image.at(p.x, p.y)[0]);
+        }
+        rays.push_back(ray);
+    }
+    return rays;
+}
+
+// The ray's colour when at least four samples are known and three in five of them agree.
+Hue verdict(const FloorSample& ray) {
+    int known = 0;
+    std::pair<Hue, int> best{Hue::Unknown, 0};
+    for (auto [hue, count] : ray.counts) {
+        if (hue == Hue::Unknown)
+            continue;
+        known += count;
+        if (count > best.second)
+            best = {hue, count};
+    }
+    return (known >= 4 && best.second * 5 >= known * 3) ? best.first : Hue::Unknown;
+}
+
+// The colours met going round the floor, each run of equal verdicts once, starting from the
+// first change so that a run split by the starting ray is counted once.
+std::vector<Hue> colourCycle(const std::vector<FloorSample>& rays) {
+    std::vector<Hue> verdicts;
+    for (const auto& ray : rays)
+        if (Hue v = verdict(ray); v != Hue::Unknown)
+            verdicts.push_back(v);
+    std::vector<Hue> cycle;
+    for (Hue v : verdicts)
+        if (cycle.empty() || cycle.back() != v)
+            cycle.push_back(v);
+    if (cycle.size() > 1 && cycle.front() == cycle.back())
+        cycle.pop_back();
+    return cycle;
+}
+
+std::string describe(const std::vector<Hue>& cycle) {
+    std::string text;
+    for (Hue h : cycle)
+        text += std::string(text.empty() ? "" : " ") + name(h);
+    return text;
+}
+
+bool isRotationOf(std::vector<Hue> cycle, const std::vector<Hue>& expected) {
+    if (cycle.size() != expected.size())
+        return false;
+    for (std::size_t i = 0; i < cycle.size(); ++i) {
+        if (cycle == expected)
+            return true;
+        std::rotate(cycle.begin(), cycle.begin() + 1, cycle.end());
+    }
+    return false;
+}
+
+// A picture of four quadrants: red top left, blue top right, magenta bottom right, white
+// bottom left. Its odd width makes rows that are not a multiple of 4 bytes long.
+constexpr std::uint32_t QuadWidth = 397;
+constexpr std::uint32_t QuadHeight = 299;
+
+std::vector<std::uint8_t> quadrantPicture() {
+    std::vector<std::uint8_t> rgb;
+    for (std::uint32_t y = 0; y < QuadHeight; ++y)
+        for (std::uint32_t x = 0; x < QuadWidth; ++x) {
+            bool left = x < QuadWidth / 2, top = y < QuadHeight / 2;
+            std::uint8_t r = 255, g = 0, b = 0; // red
+            if (!left && top)
+                r = 0, b = 255; // blue
+            else if (!left && !top)
+                b = 255; // magenta
+            else if (left && !top)
+                g = b = 255; // white
+            rgb.insert(rgb.end(), {r, g, b});
+        }
+    return bmp24::encode(QuadWidth, QuadHeight, rgb);
+}
+
+// Shares of the floor samples that are grey and that carry a picture colour.
+struct GreyShare {
+    double neutral = 0;
+    double coloured = 0;
+    double neutralLevel = 0; // the median grey level of the neutral samples
+};
+
+GreyShare greyShare(const RgbImage& image, ScreenPoint origin) {
+    std::vector<int> levels;
+    auto rays = sampleFloor(image, origin, &levels);
+    int total = 0, neutral = 0, coloured = 0;
+    for (const auto& ray : rays)
+        for (auto [hue, count] : ray.counts) {
+            total += count;
+            if (hue == Hue::Neutral)
+                neutral += count;
+            else if (hue != Hue::Unknown)
+                coloured += count;
+        }
+    std::sort(levels.begin(), levels.end());
+    return {static_cast<double>(neutral) / total, static_cast<double>(coloured) / total,
+            levels.empty() ? 0.0 : levels[levels.size() / 2]};
+}
+
+std::filesystem::path artefact(const std::string& file) {
+    return std::filesystem::path(QUILLARO_BIN_DIR).parent_path() / file;
+}
+
+void endWithEscape(RendererRun& run) {
+    run.focusAndPress("Escape");
+    auto status = run.process().waitFor(EndTimeout);
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(status->exited);
+    EXPECT_EQ(status->code, 0);
+}
+
+} // namespace
+
+TEST(RendererPicture, FloorShowsTheHandoffPictureMirrored) {
+    XvfbServer server;
+    TempDir cache;
+    placeHandoff(cache, quadrantPicture());
+    RendererRun run(server, cache);
+    ASSERT_TRUE(run.waitUntilAnimating(StartTimeout));
+    auto origin = windowOrigin(server, run.window());
+
+    // Going round the floor clockwise on the screen, the picture read clockwise (red, blue,
+    // magenta, white) must come out reversed, whatever the scene's turn: the mirror.
+    const std::vector<Hue> mirrored = {Hue::Red, Hue::Neutral, Hue::Magenta, Hue::Blue};
+    const std::vector<Hue> unmirrored = {Hue::Red, Hue::Blue, Hue::Magenta, Hue::Neutral};
+    for (int shot = 0; shot < 3; ++shot) {
+        if (shot > 0) {
+            ASSERT_TRUE(run.waitForFreshFrames(30s));
+        }
+        auto image = server.grabRoot();
+        if (shot == 0)
+            XvfbServer::savePng(image, artefact("renderer-floor-picture.png"));
+        auto cycle = colourCycle(sampleFloor(image, origin));
+        EXPECT_TRUE(isRotationOf(cycle, mirrored))
+            << "shot " << shot << ": round the floor " << describe(cycle)
+            << (isRotationOf(cycle, unmirrored) ? " (not mirrored)" : "");
+    }
+    EXPECT_TRUE(run.process().running());
+    endWithEscape(run);
+}
+
+TEST(RendererPicture, WithoutAPictureTheFloorIsFlatGrey) {
+    XvfbServer server;
+    TempDir cache;
+    RendererRun run(server, cache);
+    ASSERT_TRUE(run.waitUntilAnimating(StartTimeout));
+    auto image = server.grabRoot();
+    XvfbServer::savePng(image, artefact("renderer-floor-grey.png"));
+    auto share = greyShare(image, windowOrigin(server, run.window()));
+    EXPECT_GT(share.neutral, 0.6);
+    EXPECT_LT(share.coloured, 0.01);
+    // Grey 0.8 at 70 % over black, where nothing shows through: 0.56 of full scale.
+    EXPECT_NEAR(share.neutralLevel, 0.56 * 255, 6);
+    endWithEscape(run);
+}
+
+TEST(RendererPicture, HostileHandoffFilesLeaveAGreyFloor) {
+    // Every file holds red pixel rows, so a file wrongly taken in would tint the floor red.
+    auto red = [](std::uint32_t w, std::uint32_t h) {
+        std::vector<std::uint8_t> rgb;
+        for (std::uint32_t i = 0; i < w * h; ++i)
+            rgb.insert(rgb.end(), {255, 0, 0});
+        return bmp24::encode(w, h, rgb);
+    };
+    auto with = [&](std::function<void(std::vector<std::uint8_t>&)> change) {
+        auto file = red(64, 64);
+        change(file);
+        return file;
+    };
+    using Setup = std::function<void(const TempDir&)>;
+    auto bytes = [](std::vector<std::uint8_t> b) -> Setup {
+        return [b](const TempDir& cache) { placeHandoff(cache, b); };
+    };
+    const std::pair<const char*, Setup> cases[] = {
+        {"one byte short", bytes(with([](auto& f) { f.pop_back(); }))},
+        {"top-down",
+         bytes(with([](auto& f) { bmp24::writeLe32(f.data() + bmp24::OffHeight, -64); }))},
+        {"32 bits a pixel",
+         bytes(with([](auto& f) { bmp24::writeLe16(f.data() + bmp24::OffBitsPerPixel, 32); }))},
+        {"compressed",
+         bytes(with([](auto& f) { bmp24::writeLe32(f.data() + bmp24::OffCompression, 1); }))},
+        {"overflowing width",
+         bytes(with([](auto& f) { bmp24::writeLe32(f.data() + bmp24::OffWidth, 0xFFFFFFFFu); }))},
+        {"header only", bytes(with([](auto& f) { f.resize(54); }))},
+        {"empty", bytes({})},
+        {"folder", [](const TempDir& c) { std::filesystem::create_directories(handoffFileIn(c)); }},
+        {"fifo",
+         [](const TempDir& c) {
+             std::filesystem::create_directories(c / "v_kord");
+             ASSERT_EQ(mkfifo(handoffFileIn(c).c_str(), 0600), 0);
+         }},
+    };
+
+    XvfbServer server;
+    for (const auto& [what, setup] : cases) {
+        SCOPED_TRACE(what);
+        TempDir cache;
+        setup(cache);
+        RendererRun run(server, cache);
+        ASSERT_TRUE(run.waitUntilAnimating(StartTimeout));
+        auto share = greyShare(server.grabRoot(), windowOrigin(server, run.window()));
+        EXPECT_GT(share.neutral, 0.6);
+        EXPECT_NEAR(share.neutralLevel, 0.56 * 255, 6);
+        EXPECT_LT(share.coloured, 0.01);
+        EXPECT_TRUE(run.process().running());
+        endWithEscape(run);
+        ASSERT_TRUE(server.waitForNoWindow(RendererTitle, 10s));
+    }
+}

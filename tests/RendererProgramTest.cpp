@@ -1,0 +1,120 @@
+// The renderer program on a real X server with Mesa: its window, its input handling, its
+// cursor and how it ends.
+#include "RendererRun.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+// Xlib after GoogleTest: its None macro would clash with a GoogleTest name.
+#include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
+
+using namespace quillaro::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+// True when the cursor the server shows at the moment has no visible pixel.
+bool cursorIsBlank(const XvfbServer& server) {
+    Display* display = XOpenDisplay(server.display().c_str());
+    if (!display)
+        throw std::runtime_error("cannot open the test display");
+    XFixesCursorImage* image = XFixesGetCursorImage(display);
+    bool blank = true;
+    if (image) {
+        for (int i = 0; i < image->width * image->height; ++i)
+            if ((image->pixels[i] >> 24) != 0)
+                blank = false;
+        XFree(image);
+    }
+    XCloseDisplay(display);
+    return image && blank;
+}
+
+bool waitForCursor(const XvfbServer& server, bool blank, std::chrono::milliseconds timeout) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (cursorIsBlank(server) != blank) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
+}
+
+// What a window manager does when the user closes a window: ask it through WM_PROTOCOLS.
+void closeLikeAWindowManager(const XvfbServer& server, unsigned long window) {
+    Display* display = XOpenDisplay(server.display().c_str());
+    ASSERT_NE(display, nullptr);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XCloseDisplay(display);
+}
+
+} // namespace
+
+TEST(RendererProgram, OnlyEscapeEndsIt) {
+    XvfbServer server;
+    TempDir cache;
+    RendererRun run(server, cache);
+    ASSERT_TRUE(run.waitUntilAnimating(StartTimeout));
+    EXPECT_EQ(server.findWindows(RendererTitle).size(), 1u);
+    EXPECT_TRUE(server.findWindows("Lumivane_VC ").empty()) << "the title is matched exactly";
+
+    for (const char* key : {"q", "Q", "a", "space", "Return", "BackSpace", "ctrl+c", "alt+F4", "F1",
+                            "Left", "Up", "Tab", "Delete"})
+        run.focusAndPress(key);
+    const std::string centre[] = {"mousemove", "512", "384"};
+    server.xdotool({centre[0], centre[1], centre[2]});
+    for (const char* button : {"1", "2", "3", "4", "5"})
+        server.xdotool({"click", button});
+    server.xdotool({"mousemove", "100", "700"});
+
+    ASSERT_TRUE(run.waitForFreshFrames(30s)) << "the renderer stopped drawing";
+    EXPECT_TRUE(run.process().running());
+    EXPECT_EQ(server.findWindows(RendererTitle).size(), 1u);
+
+    run.focusAndPress("Escape");
+    auto status = run.process().waitFor(EndTimeout);
+    ASSERT_TRUE(status) << "Escape did not end the renderer";
+    EXPECT_TRUE(status->exited);
+    EXPECT_EQ(status->code, 0);
+    EXPECT_TRUE(server.waitForNoWindow(RendererTitle, 10s));
+    EXPECT_EQ(run.standardOutput(), "") << "the renderer writes nothing";
+    // Debug builds report GL errors here, so this also catches a wrong GL call.
+    EXPECT_EQ(run.standardError(), "");
+}
+
+TEST(RendererProgram, HidesTheCursorOverItsWindowWhileRunning) {
+    XvfbServer server;
+    TempDir cache;
+    server.xdotool({"mousemove", "512", "384"});
+    ASSERT_TRUE(waitForCursor(server, false, 10s)) << "the bare server shows a cursor";
+
+    RendererRun run(server, cache);
+    ASSERT_TRUE(run.waitUntilAnimating(StartTimeout));
+    server.xdotool({"mousemove", "500", "400"});
+    EXPECT_TRUE(waitForCursor(server, true, 20s));
+
+    run.focusAndPress("Escape");
+    ASSERT_TRUE(run.process().waitFor(EndTimeout));
+    EXPECT_TRUE(waitForCursor(server, false, 20s));
+}
+
+TEST(RendererProgram, WindowClosedFromOutsideEndsTheProcess) {
+    XvfbServer server;
+    TempDir cache;
+    RendererRun run(server, cache);
+    ASSERT_TRUE(run.waitUntilAnimating(StartTimeout));
+
+    closeLikeAWindowManager(server, run.window());
+    auto status = run.process().waitFor(EndTimeout);
+    ASSERT_TRUE(status) << "the renderer outlived its window";
+    EXPECT_TRUE(status->exited) << "ended by signal " << status->signal;
+    EXPECT_EQ(status->code, 0);
+    EXPECT_TRUE(server.waitForNoWindow(RendererTitle, 10s));
+}
