@@ -2,7 +2,7 @@
 // on its own Xvfb: the whole capture (shared memory, and the plain image request) next to the bare
 // X requests it is built on, then writing the hand-off file and mirroring a picture of that size.
 // Times are wall-clock: most of the work of a capture happens inside the X server.
-#include "Bmp24Writer.h"
+#include "Bmp24Saver.h"
 #include "Lumivane_C.h"
 #include "PixelDecoder.h"
 #include "Raster.h"

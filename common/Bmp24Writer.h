@@ -14,7 +14,9 @@ namespace quillaro::bmp24 {
 std::vector<std::uint8_t> encode(std::uint32_t width, std::uint32_t height,
                                  std::span<const std::uint8_t> rgbTopDown);
 
-// Writes bytes to path; false when the file cannot be written completely.
+// Replaces path with bytes atomically: they go to a temporary file beside it, reach the disk,
+// and only then take the name, so a reader finds the old file or the new one, never half of
+// one. False, with the old file untouched and no temporary left, when that cannot be done.
 bool writeFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 
 } // namespace quillaro::bmp24

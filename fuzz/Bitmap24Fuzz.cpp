@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(fromFile.has_value() == fromMemory.has_value());
     if (!fromMemory)
         return 0;
-    const Picture& picture = *fromMemory;
+    const LoadedPicture& picture = *fromMemory;
     require(picture.width > 0 && picture.height > 0);
     require(picture.pixels.size() == std::size_t{picture.width} * picture.height);
     require(size >= bmp24::PixelOffset + bmp24::stride(picture.width) * picture.height);

@@ -61,12 +61,12 @@ bool readExactly(int fd, std::uint8_t* out, std::size_t count) {
 
 } // namespace
 
-std::optional<Picture> decodeBitmap24(std::span<const std::uint8_t> file) {
+std::optional<LoadedPicture> decodeBitmap24(std::span<const std::uint8_t> file) {
     auto header = readHeader(file);
     if (!header || file.size() < header->fileBytesNeeded)
         return std::nullopt;
 
-    Picture picture;
+    LoadedPicture picture;
     picture.width = header->width;
     picture.height = header->height;
     picture.pixels.resize(std::size_t{header->width} * header->height);
@@ -80,7 +80,7 @@ std::optional<Picture> decodeBitmap24(std::span<const std::uint8_t> file) {
     return picture;
 }
 
-std::optional<Picture> loadBitmap24(const std::filesystem::path& path) {
+std::optional<LoadedPicture> loadBitmap24(const std::filesystem::path& path) {
     // Non-blocking, so a FIFO left at the hand-off place cannot stall the start-up; only
     // regular files are read.
     FileDescriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};

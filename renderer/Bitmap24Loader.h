@@ -18,7 +18,7 @@ struct RgbPixel {
 };
 static_assert(sizeof(RgbPixel) == 3, "the texture build reads the records as packed bytes");
 
-struct Picture {
+struct LoadedPicture {
     std::vector<RgbPixel> pixels; // exactly width * height, row r starts at r * width
     std::uint32_t width = 0;
     std::uint32_t height = 0;
@@ -30,9 +30,9 @@ inline constexpr std::uint32_t MaxPictureSide = 32768;
 
 // The picture in the file at path, or nothing when the file is missing, not a regular file,
 // not a 24-bit uncompressed bottom-up bitmap, or shorter than its rows.
-std::optional<Picture> loadBitmap24(const std::filesystem::path& path);
+std::optional<LoadedPicture> loadBitmap24(const std::filesystem::path& path);
 
 // The same rules applied to a whole file already in memory.
-std::optional<Picture> decodeBitmap24(std::span<const std::uint8_t> file);
+std::optional<LoadedPicture> decodeBitmap24(std::span<const std::uint8_t> file);
 
 } // namespace quillaro

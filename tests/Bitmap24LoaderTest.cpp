@@ -9,7 +9,7 @@
 
 using quillaro::decodeBitmap24;
 using quillaro::loadBitmap24;
-using quillaro::Picture;
+using quillaro::LoadedPicture;
 using quillaro::test::TempDir;
 namespace bmp24 = quillaro::bmp24;
 
@@ -33,7 +33,7 @@ std::vector<std::uint8_t> patternFile(std::uint32_t width, std::uint32_t height)
 
 // Every output record must be the file's pixel with its channels in red-green-blue order,
 // rows bottom-up and packed without padding.
-void expectPattern(const Picture& picture, std::uint32_t width, std::uint32_t height) {
+void expectPattern(const LoadedPicture& picture, std::uint32_t width, std::uint32_t height) {
     ASSERT_EQ(picture.width, width);
     ASSERT_EQ(picture.height, height);
     ASSERT_EQ(picture.pixels.size(), std::size_t{width} * height);
@@ -55,7 +55,7 @@ protected:
         EXPECT_TRUE(bmp24::writeFile(path, bytes));
         return path;
     }
-    std::optional<Picture> load(const std::vector<std::uint8_t>& bytes) {
+    std::optional<LoadedPicture> load(const std::vector<std::uint8_t>& bytes) {
         auto fromFile = loadBitmap24(write(bytes));
         auto fromMemory = decodeBitmap24(bytes);
         EXPECT_EQ(fromFile.has_value(), fromMemory.has_value()) << "file and memory disagree";

@@ -1,6 +1,7 @@
 // The hand-off writer: exact header and padding bytes, bottom-up BGR rows, atomic replacement,
 // and clean failures that keep the earlier file.
-#include "Bmp24Writer.h"
+#include "Bitmap24Loader.h"
+#include "Bmp24Saver.h"
 
 #include "TempDir.h"
 
@@ -29,27 +30,20 @@ std::vector<std::uint8_t> readBytes(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::uint32_t le32(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
-
-// Reads a file the way the renderer takes it: 24-bit, uncompressed, pixels at offset 54, rows
-// bottom-up and padded to 4 bytes, blue-green-red. Nothing when it is not such a file in full.
+// Reads a file back through the renderer's own loader and turns its bottom-up records into a
+// top-down picture; nothing when the renderer would refuse the file.
 std::optional<Image24> readHandoff(const std::vector<std::uint8_t>& b) {
-    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M' || (b[28] | b[29] << 8) != 24 ||
-        le32(b, 30) != 0)
+    const auto loaded = quillaro::decodeBitmap24(b);
+    if (!loaded)
         return std::nullopt;
-    const int width = static_cast<int>(le32(b, 18));
-    const int height = static_cast<int>(le32(b, 22));
-    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
-    if (width <= 0 || height <= 0 || b.size() != 54 + stride * height)
-        return std::nullopt;
+    const int width = static_cast<int>(loaded->width);
+    const int height = static_cast<int>(loaded->height);
     Image24 image(width, height);
-    for (int r = 0; r < height; ++r) {
-        const std::uint8_t* row = b.data() + 54 + stride * r;
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, height - 1 - r, {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
-    }
+    for (int r = 0; r < height; ++r)
+        for (int x = 0; x < width; ++x) {
+            const quillaro::RgbPixel& p = loaded->pixels[static_cast<std::size_t>(r) * width + x];
+            image.setPixel(x, height - 1 - r, {p.red, p.green, p.blue});
+        }
     return image;
 }
 
@@ -87,7 +81,7 @@ int inChild(const std::function<bool()>& body, bool asOrdinaryUser) {
 
 } // namespace
 
-TEST(Bmp24Writer, HeaderAndPaddingBytesAreExactForEveryRowLength) {
+TEST(Bmp24Saver, HeaderAndPaddingBytesAreExactForEveryRowLength) {
     struct Case {
         int width, height;
         std::uint32_t stride;
@@ -116,7 +110,9 @@ TEST(Bmp24Writer, HeaderAndPaddingBytesAreExactForEveryRowLength) {
         expected.insert(expected.end(), {1, 0, 24, 0}); // planes, bits per pixel
         put32(0);                                       // no compression
         put32(imageSize);
-        expected.resize(54, 0); // resolutions and colour counts
+        put32(2835); // 72 dpi across
+        put32(2835); // and down
+        expected.resize(54, 0); // colour counts
         EXPECT_EQ(std::vector<std::uint8_t>(b.begin(), b.begin() + 54), expected);
 
         for (int r = 0; r < c.height; ++r)
@@ -128,7 +124,7 @@ TEST(Bmp24Writer, HeaderAndPaddingBytesAreExactForEveryRowLength) {
     }
 }
 
-TEST(Bmp24Writer, FirstStoredRowIsTheBottomRowInBlueGreenRedOrder) {
+TEST(Bmp24Saver, FirstStoredRowIsTheBottomRowInBlueGreenRedOrder) {
     Image24 image(2, 2, {0, 0, 0});
     image.setPixel(0, 0, {0x11, 0x12, 0x13}); // top left
     image.setPixel(0, 1, {0xA1, 0xA2, 0xA3}); // bottom left
@@ -143,7 +139,7 @@ TEST(Bmp24Writer, FirstStoredRowIsTheBottomRowInBlueGreenRedOrder) {
     EXPECT_EQ(topRow, (std::vector<std::uint8_t>{0x13, 0x12, 0x11, 0, 0, 0, 0, 0}));
 }
 
-TEST(Bmp24Writer, AReaderAlwaysSeesTheOldOrTheNewPictureWholeAndNoTemporaryStays) {
+TEST(Bmp24Saver, AReaderAlwaysSeesTheOldOrTheNewPictureWholeAndNoTemporaryStays) {
     TempDir dir;
     const fs::path target = dir / "Lumivane.bmp";
     const Image24 first = gradient(1024, 768, 0);
@@ -174,7 +170,7 @@ TEST(Bmp24Writer, AReaderAlwaysSeesTheOldOrTheNewPictureWholeAndNoTemporaryStays
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"Lumivane.bmp"});
 }
 
-TEST(Bmp24Writer, UnwritableFolderFailsAndKeepsTheOldFile) {
+TEST(Bmp24Saver, UnwritableFolderFailsAndKeepsTheOldFile) {
     TempDir dir;
     const fs::path folder = dir / "locked";
     fs::create_directory(folder);
@@ -193,7 +189,7 @@ TEST(Bmp24Writer, UnwritableFolderFailsAndKeepsTheOldFile) {
     EXPECT_EQ(namesIn(folder), std::vector<std::string>{"Lumivane.bmp"});
 }
 
-TEST(Bmp24Writer, FailingHalfwayKeepsTheOldFileAndRemovesTheTemporary) {
+TEST(Bmp24Saver, FailingHalfwayKeepsTheOldFileAndRemovesTheTemporary) {
     TempDir dir;
     const fs::path target = dir / "Lumivane.bmp";
     ASSERT_TRUE(saveBmp24(gradient(3, 3), target));
@@ -213,7 +209,7 @@ TEST(Bmp24Writer, FailingHalfwayKeepsTheOldFileAndRemovesTheTemporary) {
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"Lumivane.bmp"});
 }
 
-TEST(Bmp24Writer, MissingFolderAndEmptyPictureFailCleanly) {
+TEST(Bmp24Saver, MissingFolderAndEmptyPictureFailCleanly) {
     TempDir dir;
     EXPECT_FALSE(saveBmp24(gradient(2, 2), dir / "no-such-folder" / "Lumivane.bmp"));
     EXPECT_FALSE(saveBmp24(Image24(), dir / "Lumivane.bmp"));

@@ -1,0 +1,21 @@
+#include "Bmp24Saver.h"
+
+#include "Bmp24.h"
+#include "Bmp24Writer.h"
+
+#include <limits>
+
+namespace quillaro {
+
+bool saveBmp24(const Image24& image, const std::filesystem::path& path) {
+    if (image.empty())
+        return false;
+    const auto width = static_cast<std::uint32_t>(image.width());
+    const auto height = static_cast<std::uint32_t>(image.height());
+    if (bmp24::PixelOffset + bmp24::stride(width) * height >
+        std::numeric_limits<std::uint32_t>::max())
+        return false;
+    return bmp24::writeFile(path, bmp24::encode(width, height, image.bytes()));
+}
+
+} // namespace quillaro
