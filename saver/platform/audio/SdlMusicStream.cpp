@@ -1,9 +1,40 @@
 #include "SdlMusicStream.h"
 
 #include <SDL_mixer.h>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace quillaro {
 namespace {
+
+// libmpg123, which SDL2_mixer decodes MP3 with, prints notes on standard error while it hunts
+// through a file that is not MP3 at all, and SDL2_mixer gives no way to hush it. Standard error
+// points at /dev/null while a file is opened; nothing else of the saver writes there meanwhile.
+class SilencedStderr {
+public:
+    SilencedStderr() {
+        std::fflush(stderr);
+        saved_ = dup(STDERR_FILENO);
+        int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && null >= 0)
+            dup2(null, STDERR_FILENO);
+        if (null >= 0)
+            close(null);
+    }
+    ~SilencedStderr() {
+        std::fflush(stderr);
+        if (saved_ >= 0) {
+            dup2(saved_, STDERR_FILENO);
+            close(saved_);
+        }
+    }
+    SilencedStderr(const SilencedStderr&) = delete;
+    SilencedStderr& operator=(const SilencedStderr&) = delete;
+
+private:
+    int saved_ = -1;
+};
 
 // Which stream holds the mixer's music stream; touched only from the thread that sends commands.
 const SdlMusicStream* owner = nullptr;
@@ -14,7 +45,11 @@ std::unique_ptr<SdlMusicStream> SdlMusicStream::load(std::shared_ptr<SdlAudioOut
                                                      const std::string& path) {
     if (!output->isOpen())
         return nullptr;
-    Mix_Music* music = Mix_LoadMUS(path.c_str());
+    Mix_Music* music = nullptr;
+    {
+        SilencedStderr quiet;
+        music = Mix_LoadMUS(path.c_str());
+    }
     if (!music)
         return nullptr;
     return std::unique_ptr<SdlMusicStream>(new SdlMusicStream(std::move(output), music));
