@@ -84,6 +84,7 @@ std::chrono::nanoseconds CdPcmPlayer::workerCpuTime() const {
 
 void CdPcmPlayer::mixInto(std::int16_t* stream, std::size_t frames) {
     bool freed = false;
+    bool roomForBatch = false;
     {
         std::lock_guard lock(mutex_);
         if (!active_)
@@ -111,8 +112,10 @@ void CdPcmPlayer::mixInto(std::int16_t* stream, std::size_t frames) {
             active_ = false; // heard to the end of what could be read
             heard_ = readNext_;
         }
+        roomForBatch = RingSectors - filled_ >= ReadSectors;
     }
-    if (freed)
+    // The worker reads whole batches, so it is woken only once a batch fits.
+    if (freed && roomForBatch)
         wake_.notify_all();
 }
 
@@ -123,13 +126,14 @@ void CdPcmPlayer::run() {
                                     CdSectorReader::SectorSamples);
     std::unique_lock lock(mutex_);
     for (;;) {
-        wake_.wait(lock,
-                   [this] { return quit_ || (active_ && !endReached_ && filled_ < RingSectors); });
+        wake_.wait(lock, [this] {
+            return quit_ || (active_ && !endReached_ && RingSectors - filled_ >= ReadSectors);
+        });
         if (quit_)
             return;
         const std::uint64_t request = request_;
         const std::int32_t first = readNext_;
-        const int count = std::min({ReadSectors, RingSectors - filled_, end_ - first});
+        const int count = std::min(ReadSectors, end_ - first);
 
         lock.unlock();
         if (!readerTried) {
