@@ -5,13 +5,6 @@
 namespace quillaro {
 namespace {
 
-MciReply ok(std::string text = {}) {
-    return MciReply{0, std::move(text)};
-}
-MciReply fail(std::int32_t code) {
-    return MciReply{code, {}};
-}
-
 const char* formatName(CdTimeFormatKind kind) {
     switch (kind) {
     case CdTimeFormatKind::Tmsf:
@@ -86,19 +79,19 @@ MciReply CdAudioDevice::execute(MciCommand& command) {
         return set(command);
     if (verb == "stop") {
         if (!command.atEnd())
-            return fail(mci_error::UnrecognizedKeyword);
+            return MciReply::fail(mci_error::UnrecognizedKeyword);
         std::int32_t where = currentSector();
         drive_->stop();
         position_ = where;
         started_ = false;
-        return ok();
+        return MciReply::ok();
     }
-    return fail(mci_error::UnsupportedFunction);
+    return MciReply::fail(mci_error::UnsupportedFunction);
 }
 
 MciReply CdAudioDevice::play(MciCommand& command) {
     if (drive_->media() != CdMedia::Present)
-        return fail(mci_error::DeviceNotReady);
+        return MciReply::fail(mci_error::DeviceNotReady);
     const CdToc& toc = drive_->toc();
     std::int32_t from = currentSector();
     std::int32_t to = toc.leadout;
@@ -107,34 +100,34 @@ MciReply CdAudioDevice::play(MciCommand& command) {
     while (!command.atEnd()) {
         bool isFrom = command.accept({"from"});
         if (!isFrom && !command.accept({"to"}))
-            return fail(mci_error::UnrecognizedKeyword);
+            return MciReply::fail(mci_error::UnrecognizedKeyword);
         if ((isFrom && fromGiven) || (!isFrom && toGiven))
-            return fail(mci_error::UnrecognizedKeyword);
+            return MciReply::fail(mci_error::UnrecognizedKeyword);
         auto text = command.next();
         if (!text)
-            return fail(mci_error::MissingParameter);
+            return MciReply::fail(mci_error::MissingParameter);
         std::int32_t sector = 0;
         if (std::int32_t code = CdTimeFormat::parse(*text, format_, toc, sector))
-            return fail(code);
+            return MciReply::fail(code);
         (isFrom ? from : to) = sector;
         (isFrom ? fromGiven : toGiven) = true;
     }
     if (from >= toc.leadout || from > to)
-        return fail(mci_error::OutOfRange);
+        return MciReply::fail(mci_error::OutOfRange);
     drive_->stop();
     if (!drive_->play(from, to)) {
         started_ = false;
-        return fail(mci_error::Hardware);
+        return MciReply::fail(mci_error::Hardware);
     }
     position_ = from;
     started_ = true;
-    return ok();
+    return MciReply::ok();
 }
 
 MciReply CdAudioDevice::status(MciCommand& command) {
     MciReply reply = statusItem(command);
     if (reply.code == 0 && !command.atEnd())
-        return fail(mci_error::UnrecognizedKeyword);
+        return MciReply::fail(mci_error::UnrecognizedKeyword);
     return reply;
 }
 
@@ -142,47 +135,51 @@ MciReply CdAudioDevice::statusItem(MciCommand& command) {
     const bool present = drive_->media() == CdMedia::Present;
     if (command.accept({"mode"})) {
         if (!present)
-            return ok(drive_->media() == CdMedia::TrayOpen ? "open" : "not ready");
+            return MciReply::ok(drive_->media() == CdMedia::TrayOpen ? "open" : "not ready");
         currentSector();
-        return ok(drive_->playing() ? "playing" : "stopped");
+        return MciReply::ok(drive_->playing() ? "playing" : "stopped");
     }
     if (command.accept({"media", "present"}))
-        return ok(present ? "true" : "false");
+        return MciReply::ok(present ? "true" : "false");
     if (command.accept({"ready"}))
-        return ok(present ? "true" : "false");
+        return MciReply::ok(present ? "true" : "false");
     if (command.accept({"time", "format"}))
-        return ok(formatName(format_));
+        return MciReply::ok(formatName(format_));
     if (!present)
-        return fail(mci_error::DeviceNotReady);
+        return MciReply::fail(mci_error::DeviceNotReady);
 
     const CdToc& toc = drive_->toc();
     if (command.accept({"current", "track"})) {
-        return ok(std::to_string(CdTimeFormat::trackOf(currentSector(), toc)));
+        return MciReply::ok(std::to_string(CdTimeFormat::trackOf(currentSector(), toc)));
     }
     if (command.accept({"number", "of", "tracks"}))
-        return ok(std::to_string(toc.trackCount()));
+        return MciReply::ok(std::to_string(toc.trackCount()));
     if (command.accept({"position", "track"})) {
         int track = 0;
         if (std::int32_t code = readTrack(command, track))
-            return fail(code);
-        return ok(CdTimeFormat::format(toc.startOf(track), format_, toc));
+            return MciReply::fail(code);
+        return MciReply::ok(CdTimeFormat::format(toc.startOf(track), format_, toc));
     }
     if (command.accept({"position"}))
-        return ok(CdTimeFormat::format(currentSector(), format_, toc));
+        return MciReply::ok(CdTimeFormat::format(currentSector(), format_, toc));
     if (command.accept({"length", "track"})) {
         int track = 0;
         if (std::int32_t code = readTrack(command, track))
-            return fail(code);
-        return ok(CdTimeFormat::formatLength(toc.endOf(track) - toc.startOf(track), format_));
+            return MciReply::fail(code);
+        return MciReply::ok(
+            CdTimeFormat::formatLength(toc.endOf(track) - toc.startOf(track), format_));
     }
     if (command.accept({"length"}))
-        return ok(CdTimeFormat::formatLength(toc.leadout - toc.startOf(toc.firstTrack), format_));
-    return fail(command.atEnd() ? mci_error::MissingParameter : mci_error::UnrecognizedKeyword);
+        return MciReply::ok(
+            CdTimeFormat::formatLength(toc.leadout - toc.startOf(toc.firstTrack), format_));
+    return MciReply::fail(command.atEnd() ? mci_error::MissingParameter
+                                          : mci_error::UnrecognizedKeyword);
 }
 
 MciReply CdAudioDevice::set(MciCommand& command) {
     if (!command.accept({"time", "format"}))
-        return fail(command.atEnd() ? mci_error::MissingParameter : mci_error::UnsupportedFunction);
+        return MciReply::fail(command.atEnd() ? mci_error::MissingParameter
+                                              : mci_error::UnsupportedFunction);
     if (command.accept({"tmsf"}))
         format_ = CdTimeFormatKind::Tmsf;
     else if (command.accept({"msf"}))
@@ -190,8 +187,8 @@ MciReply CdAudioDevice::set(MciCommand& command) {
     else if (command.accept({"milliseconds"}) || command.accept({"ms"}))
         format_ = CdTimeFormatKind::Milliseconds;
     else
-        return fail(mci_error::BadTimeFormat);
-    return command.atEnd() ? ok() : fail(mci_error::UnrecognizedKeyword);
+        return MciReply::fail(mci_error::BadTimeFormat);
+    return command.atEnd() ? MciReply::ok() : MciReply::fail(mci_error::UnrecognizedKeyword);
 }
 
 } // namespace quillaro

@@ -14,6 +14,9 @@ namespace quillaro {
 struct MciReply {
     std::int32_t code = 0; // 0 on success, else an error code numbered as Windows numbers them
     std::string text;      // the reply; empty on failure and when no reply buffer was given
+
+    static MciReply ok(std::string text = {}) { return MciReply{0, std::move(text)}; }
+    static MciReply fail(std::int32_t code) { return MciReply{code, {}}; }
 };
 
 class MciChannel {

@@ -21,10 +21,6 @@ constexpr std::array<std::string_view, 16> KnownVerbs{
 // Extensions that open as MPEGVideo when no type is named.
 constexpr std::array<std::string_view, 4> MusicExtensions{".mp3", ".wav", ".ogg", ".mpg"};
 
-MciReply fail(std::int32_t code) {
-    return MciReply{code, {}};
-}
-
 std::string lowerCase(std::string text) {
     for (char& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -70,9 +66,9 @@ std::optional<std::string> MciInterpreter::errorText(std::int32_t code) {
 MciReply MciInterpreter::carryOut(std::string_view text) {
     MciCommand command;
     if (std::int32_t code = MciCommand::parse(text, command))
-        return fail(code);
+        return MciReply::fail(code);
     if (std::find(KnownVerbs.begin(), KnownVerbs.end(), command.verb()) == KnownVerbs.end())
-        return fail(mci_error::UnrecognizedCommand);
+        return MciReply::fail(mci_error::UnrecognizedCommand);
     if (command.verb() == "open")
         return open(command);
 
@@ -82,10 +78,10 @@ MciReply MciInterpreter::carryOut(std::string_view text) {
     }
     auto found = devices_.find(keyOf(command.device()));
     if (found == devices_.end())
-        return fail(mci_error::InvalidDeviceName);
+        return MciReply::fail(mci_error::InvalidDeviceName);
     if (command.verb() == "close") {
         if (!command.atEnd())
-            return fail(mci_error::UnrecognizedKeyword);
+            return MciReply::fail(mci_error::UnrecognizedKeyword);
         devices_.erase(found);
         return MciReply{};
     }
@@ -107,10 +103,11 @@ MciReply MciInterpreter::open(MciCommand& command) {
         else if (command.accept({"shareable"}))
             continue;
         else
-            return fail(mci_error::UnrecognizedKeyword);
+            return MciReply::fail(mci_error::UnrecognizedKeyword);
         auto word = command.next();
         if (!word || target->has_value())
-            return fail(word ? mci_error::UnrecognizedKeyword : mci_error::MissingStringArgument);
+            return MciReply::fail(word ? mci_error::UnrecognizedKeyword
+                                       : mci_error::MissingStringArgument);
         *target = *word;
     }
 
@@ -120,32 +117,32 @@ MciReply MciInterpreter::open(MciCommand& command) {
         if (MciCommand::sameWord(*type, CdAudioName))
             isCd = true;
         else if (!MciCommand::sameWord(*type, MpegVideoType))
-            return fail(mci_error::InvalidDeviceName);
+            return MciReply::fail(mci_error::InvalidDeviceName);
     } else if (MciCommand::sameWord(element, CdAudioName)) {
         isCd = true;
     } else {
         std::string extension = lowerCase(std::filesystem::path(element).extension().string());
         if (extension.empty())
-            return fail(mci_error::InvalidDeviceName);
+            return MciReply::fail(mci_error::InvalidDeviceName);
         if (std::find(MusicExtensions.begin(), MusicExtensions.end(), extension) ==
             MusicExtensions.end())
-            return fail(mci_error::ExtensionNotFound);
+            return MciReply::fail(mci_error::ExtensionNotFound);
     }
 
     std::string key = keyOf(alias ? *alias : isCd && !type ? std::string(CdAudioName) : element);
     if (devices_.count(key))
-        return fail(alias ? mci_error::DuplicateAlias : mci_error::DeviceOpen);
+        return MciReply::fail(alias ? mci_error::DuplicateAlias : mci_error::DeviceOpen);
 
     std::unique_ptr<MciDevice> device;
     if (isCd) {
         std::unique_ptr<CdDrive> drive;
         if (std::int32_t code = backend_->openCdDrive(drive))
-            return fail(code);
+            return MciReply::fail(code);
         device = std::make_unique<CdAudioDevice>(std::move(drive));
     } else {
         std::unique_ptr<MusicStream> stream;
         if (std::int32_t code = backend_->openMusic(element, stream))
-            return fail(code);
+            return MciReply::fail(code);
         device = std::make_unique<MpegVideoDevice>(std::move(stream));
     }
     devices_.emplace(std::move(key), std::move(device));

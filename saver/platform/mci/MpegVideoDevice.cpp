@@ -8,13 +8,6 @@
 namespace quillaro {
 namespace {
 
-MciReply ok(std::string text = {}) {
-    return MciReply{0, std::move(text)};
-}
-MciReply fail(std::int32_t code) {
-    return MciReply{code, {}};
-}
-
 std::string milliseconds(double seconds) {
     return std::to_string(static_cast<long long>(std::llround(seconds * 1000.0)));
 }
@@ -48,28 +41,28 @@ MciReply MpegVideoDevice::execute(MciCommand& command) {
     if (verb == "status") {
         MciReply reply = statusItem(command);
         if (reply.code == 0 && !command.atEnd())
-            return fail(mci_error::UnrecognizedKeyword);
+            return MciReply::fail(mci_error::UnrecognizedKeyword);
         return reply;
     }
     if (verb == "set") {
         if (!command.accept({"time", "format"}))
-            return fail(command.atEnd() ? mci_error::MissingParameter
-                                        : mci_error::UnsupportedFunction);
+            return MciReply::fail(command.atEnd() ? mci_error::MissingParameter
+                                                  : mci_error::UnsupportedFunction);
         if (!command.accept({"milliseconds"}) && !command.accept({"ms"}))
-            return fail(mci_error::BadTimeFormat);
-        return command.atEnd() ? ok() : fail(mci_error::UnrecognizedKeyword);
+            return MciReply::fail(mci_error::BadTimeFormat);
+        return command.atEnd() ? MciReply::ok() : MciReply::fail(mci_error::UnrecognizedKeyword);
     }
     if (verb != "stop" && verb != "pause" && verb != "resume")
-        return fail(mci_error::UnsupportedFunction);
+        return MciReply::fail(mci_error::UnsupportedFunction);
     if (!command.atEnd())
-        return fail(mci_error::UnrecognizedKeyword);
+        return MciReply::fail(mci_error::UnrecognizedKeyword);
     if (verb == "stop")
         stream_->stop();
     else if (verb == "pause" && stream_->state() == MusicState::Playing)
         stream_->pause();
     else if (verb == "resume" && stream_->state() == MusicState::Paused)
         stream_->resume();
-    return ok();
+    return MciReply::ok();
 }
 
 MciReply MpegVideoDevice::play(MciCommand& command) {
@@ -77,25 +70,25 @@ MciReply MpegVideoDevice::play(MciCommand& command) {
     if (command.accept({"from"})) {
         auto word = command.next();
         if (!word)
-            return fail(mci_error::MissingParameter);
+            return MciReply::fail(mci_error::MissingParameter);
         from = secondsOf(*word);
         if (!from)
-            return fail(mci_error::BadInteger);
+            return MciReply::fail(mci_error::BadInteger);
         if (lengthKnown() && *from > stream_->lengthSeconds())
-            return fail(mci_error::OutOfRange);
+            return MciReply::fail(mci_error::OutOfRange);
     }
     if (command.accept({"to"}))
-        return fail(mci_error::UnsupportedFunction);
+        return MciReply::fail(mci_error::UnsupportedFunction);
     if (!command.atEnd())
-        return fail(mci_error::UnrecognizedKeyword);
+        return MciReply::fail(mci_error::UnrecognizedKeyword);
 
     if (!from) {
         switch (stream_->state()) {
         case MusicState::Playing:
-            return ok();
+            return MciReply::ok();
         case MusicState::Paused:
             stream_->resume();
-            return ok();
+            return MciReply::ok();
         case MusicState::Stopped:
             from = stream_->positionSeconds();
             break;
@@ -103,8 +96,9 @@ MciReply MpegVideoDevice::play(MciCommand& command) {
     }
     stream_->stop();
     if (lengthKnown() && *from >= stream_->lengthSeconds())
-        return ok(); // at the end already: nothing left to play, as after the file has ended
-    return stream_->play(*from) ? ok() : fail(mci_error::Hardware);
+        return MciReply::ok(); // at the end already: nothing left to play, as after the file has
+                               // ended
+    return stream_->play(*from) ? MciReply::ok() : MciReply::fail(mci_error::Hardware);
 }
 
 bool MpegVideoDevice::lengthKnown() const {
@@ -115,22 +109,23 @@ MciReply MpegVideoDevice::statusItem(MciCommand& command) {
     if (command.accept({"mode"})) {
         switch (stream_->state()) {
         case MusicState::Playing:
-            return ok("playing");
+            return MciReply::ok("playing");
         case MusicState::Paused:
-            return ok("paused");
+            return MciReply::ok("paused");
         case MusicState::Stopped:
-            return ok("stopped");
+            return MciReply::ok("stopped");
         }
     }
     if (command.accept({"position"}))
-        return ok(milliseconds(stream_->positionSeconds()));
+        return MciReply::ok(milliseconds(stream_->positionSeconds()));
     if (command.accept({"length"}))
-        return ok(milliseconds(stream_->lengthSeconds()));
+        return MciReply::ok(milliseconds(stream_->lengthSeconds()));
     if (command.accept({"ready"}))
-        return ok("true");
+        return MciReply::ok("true");
     if (command.accept({"time", "format"}))
-        return ok("milliseconds");
-    return fail(command.atEnd() ? mci_error::MissingParameter : mci_error::UnrecognizedKeyword);
+        return MciReply::ok("milliseconds");
+    return MciReply::fail(command.atEnd() ? mci_error::MissingParameter
+                                          : mci_error::UnrecognizedKeyword);
 }
 
 } // namespace quillaro
