@@ -1,0 +1,257 @@
+#include "Lumivane_BGM.h"
+
+#include "Settings.h"
+#include "audio/SdlWaveSound.h"
+#include "mci/MciInterpreter.h"
+#include "mci/SdlCdioBackend.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+
+namespace quillaro {
+
+std::int32_t LastApiResult = 0;
+std::string LastMciReply;
+bool CdKeepPolling = false;
+
+namespace {
+
+constexpr const char* NoCommandMessage = "コマンド文字列が指定されていません";
+constexpr const char* NoErrorTextMessage = "Error (文字列が取れません)";
+constexpr const char* ErrorPrefix = "Error:";
+constexpr std::int32_t EmptyCommandResult = -1;
+constexpr std::size_t NoReply = 0;
+
+// The command strings, as the command service receives them.
+constexpr const char* Mp3OpenHead = "open \"";
+constexpr const char* Mp3OpenTail = "\" type MPEGVideo Alias MP3Play";
+constexpr const char* Mp3Play = "play MP3Play";
+constexpr const char* Mp3Status = "status MP3Play mode";
+constexpr const char* Mp3Stop = "stop MP3Play";
+constexpr const char* Mp3Restart = "play MP3Play from 0";
+constexpr const char* Mp3Close = "close MP3Play";
+constexpr const char* CdOpen = "open cdaudio";
+constexpr const char* CdTimeFormatTmsf = "set cdaudio time format tmsf";
+constexpr const char* CdCurrentTrack = "status cdaudio current track";
+constexpr const char* CdTrackCount = "status cdaudio number of tracks";
+constexpr const char* CdMode = "status cdaudio mode";
+constexpr const char* CdTrackPosition = "status cdaudio position track ";
+constexpr const char* CdStop = "stop cdaudio";
+constexpr const char* CdClose = "close cdaudio";
+constexpr const char* Playing = "playing";
+constexpr const char* Stopped = "stopped";
+constexpr std::size_t ModeLength = 7; // "playing" and "stopped" alike
+constexpr const char* CdDevice = "cdaudio";
+constexpr const char* ErrorMark = "ERR";
+
+// The buffers keep their text between calls, as the module's own storage.
+std::string replyBuffer;
+std::string errorTextBuffer;
+std::string mp3ModeBuffer;
+std::string cdModeBuffer;
+
+MciChannel* installedChannel = nullptr;
+WaveSound* installedWave = nullptr;
+
+struct RealPlatform {
+    MciInterpreter channel{std::make_unique<SdlCdioBackend>()};
+    SdlWaveSound wave;
+};
+
+RealPlatform& realPlatform() {
+    static RealPlatform platform;
+    return platform;
+}
+
+MciChannel& channel() {
+    return installedChannel ? *installedChannel : realPlatform().channel;
+}
+WaveSound& wave() {
+    return installedWave ? *installedWave : realPlatform().wave;
+}
+
+// Text as it stands in a buffer of that many characters: cut to fit with its closing NUL.
+void storeInBuffer(std::string& buffer, const std::string& text, std::size_t length) {
+    buffer = text.substr(0, length - 1);
+}
+
+std::string upToNul(const std::string& buffer) {
+    return buffer.substr(0, buffer.find('\0'));
+}
+
+bool startsWith(const std::string& buffer, const char* word) {
+    return upToNul(buffer).compare(0, ModeLength, word) == 0;
+}
+
+bool containsErrorMark(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text.find(ErrorMark) != std::string::npos;
+}
+
+// A reply read as a number the way the run form's language converts text: blanks around it, an
+// optional sign, digits and an optional fraction. Anything else cannot be read.
+std::optional<double> readAsNumber(const std::string& text) {
+    std::size_t begin = text.find_first_not_of(" \t");
+    std::size_t end = text.find_last_not_of(" \t");
+    if (begin == std::string::npos)
+        return std::nullopt;
+    std::string core = text.substr(begin, end - begin + 1);
+    std::size_t i = (core[0] == '+' || core[0] == '-') ? 1 : 0;
+    std::size_t digits = 0;
+    bool point = false;
+    for (; i < core.size(); ++i) {
+        if (std::isdigit(static_cast<unsigned char>(core[i])))
+            ++digits;
+        else if (core[i] == '.' && !point)
+            point = true;
+        else
+            return std::nullopt;
+    }
+    if (digits == 0)
+        return std::nullopt;
+    return std::strtod(core.c_str(), nullptr);
+}
+
+} // namespace
+
+void useBgmPlatform(MciChannel& channelToUse, WaveSound& waveToUse) {
+    installedChannel = &channelToUse;
+    installedWave = &waveToUse;
+    LastApiResult = 0;
+    LastMciReply.clear();
+    CdKeepPolling = false;
+    replyBuffer.clear();
+    errorTextBuffer.clear();
+    mp3ModeBuffer.clear();
+    cdModeBuffer.clear();
+}
+
+void useRealBgmPlatform() {
+    installedChannel = nullptr;
+    installedWave = nullptr;
+}
+
+std::int32_t SendMciCommand(const std::string& command, std::string& reply) {
+    if (command.empty()) {
+        reply = NoCommandMessage;
+        return EmptyCommandResult;
+    }
+    MciReply result = channel().send(command, MciReplyLength);
+    LastApiResult = result.code;
+    if (result.code != 0) {
+        if (auto text = channel().errorText(result.code)) {
+            storeInBuffer(errorTextBuffer, *text, MciErrorTextLength);
+            reply = upToNul(errorTextBuffer);
+        } else {
+            reply = NoErrorTextMessage;
+        }
+        return result.code;
+    }
+    storeInBuffer(replyBuffer, result.text, MciReplyLength);
+    reply = upToNul(replyBuffer);
+    return 0;
+}
+
+std::string QueryMci(const std::string& command) {
+    std::int32_t code = SendMciCommand(command, LastMciReply);
+    LastApiResult = code;
+    if (code != 0)
+        return ErrorPrefix + std::to_string(code);
+    return LastMciReply;
+}
+
+void PlayMp3() {
+    std::string open = Mp3OpenHead + settings().BgmFile + Mp3OpenTail;
+    if (channel().send(open, NoReply).code == 0)
+        channel().send(Mp3Play, NoReply);
+}
+
+bool IsMp3Playing() {
+    MciReply result = channel().send(Mp3Status, Mp3ModeLength);
+    storeInBuffer(mp3ModeBuffer, result.text, Mp3ModeLength);
+    return startsWith(mp3ModeBuffer, Playing);
+}
+
+void Mp3Tick() {
+    if (IsMp3Playing())
+        return;
+    channel().send(Mp3Stop, NoReply);
+    channel().send(Mp3Restart, NoReply);
+}
+
+void StopMp3() {
+    channel().send(Mp3Stop, NoReply);
+    channel().send(Mp3Close, NoReply);
+}
+
+void PlayWav() {
+    if (wave().outputDeviceCount() <= 0)
+        return;
+    LastApiResult = wave().playLooped(settings().BgmFile) ? 1 : 0;
+}
+
+void StopWav() {
+    LastApiResult = wave().stop() ? 1 : 0;
+}
+
+void OpenCdAudio() {
+    LastApiResult = channel().send(CdOpen, NoReply).code;
+    LastApiResult = channel().send(CdTimeFormatTmsf, NoReply).code;
+}
+
+void CdAudioTick() {
+    CdKeepPolling = true;
+    std::string track = QueryMci(CdCurrentTrack);
+    if (containsErrorMark(track)) {
+        CdKeepPolling = false;
+        return;
+    }
+    std::string count = QueryMci(CdTrackCount);
+    if (containsErrorMark(count)) {
+        CdKeepPolling = false;
+        return;
+    }
+    MciReply mode = channel().send(CdMode, CdModeLength);
+    LastApiResult = mode.code;
+    storeInBuffer(cdModeBuffer, mode.text, CdModeLength);
+    const bool stopped = startsWith(cdModeBuffer, Stopped);
+
+    const std::int16_t repeat = settings().BgmRepeat;
+    if (repeat == 0) {
+        if (stopped)
+            PlayCdRange(CdDevice, "", "");
+        return;
+    }
+    // The track is read as a number even when the device has stopped; a reply that is no
+    // number ends the upkeep.
+    std::optional<double> current = readAsNumber(track);
+    if (!current) {
+        CdKeepPolling = false;
+        return;
+    }
+    if (stopped || *current != repeat) {
+        std::string start = QueryMci(std::string(CdTrackPosition) + std::to_string(repeat));
+        PlayCdRange(CdDevice, start, "");
+    }
+}
+
+std::int32_t PlayCdRange(const std::string& device, const std::string& start,
+                         const std::string& end) {
+    std::string command = "play " + device;
+    if (!start.empty())
+        command += " from " + start;
+    if (!end.empty())
+        command += " to " + end;
+    return SendMciCommand(command, LastMciReply);
+}
+
+void StopCdAudio() {
+    LastApiResult = channel().send(CdStop, NoReply).code;
+    LastApiResult = channel().send(CdClose, NoReply).code;
+}
+
+} // namespace quillaro

@@ -1,0 +1,56 @@
+// The music module: background music for a run, as an MP3 file kept going by a one-second
+// upkeep, a WAV file that loops by itself, or an audio CD polled every 200 ms that can keep one
+// track repeating. It speaks to the platform only through a command channel (command strings
+// such as "play MP3Play") and the wave-sound service; both are the real ones unless a test
+// installs its own with useBgmPlatform. Every operation takes no arguments from the run form
+// and reads BgmFile and BgmRepeat from the Settings record. Nothing here shows a message:
+// results end up in LastApiResult and LastMciReply and are otherwise dropped.
+#pragma once
+
+#include "audio/WaveSound.h"
+#include "mci/MciChannel.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace quillaro {
+
+// Result code of the last multimedia or sound call that records it; saver-wide.
+extern std::int32_t LastApiResult;
+// Reply, or error text, of the last command sent by QueryMci or PlayCdRange.
+extern std::string LastMciReply;
+// True while the CD upkeep should go on; the run form copies it into its CD timer.
+extern bool CdKeepPolling;
+
+// Sizes of the buffers the replies land in, in characters with the closing NUL.
+inline constexpr std::size_t MciReplyLength = 512;
+inline constexpr std::size_t MciErrorTextLength = 256;
+inline constexpr std::size_t Mp3ModeLength = 30;
+inline constexpr std::size_t CdModeLength = 255;
+
+// The command channel: returns 0 with the reply, or the error code with its error text.
+std::int32_t SendMciCommand(const std::string& command, std::string& reply);
+// The reply of a query, or "Error:" and the code when it fails.
+std::string QueryMci(const std::string& command);
+
+void PlayMp3();
+bool IsMp3Playing();
+void Mp3Tick(); // every 1000 ms while the MP3 plays
+void StopMp3();
+void PlayWav();
+void StopWav();
+
+void OpenCdAudio();
+void CdAudioTick(); // every 200 ms while CdKeepPolling holds
+// "play <device>", with " from <start>" and " to <end>" when they are not empty.
+std::int32_t PlayCdRange(const std::string& device, const std::string& start,
+                         const std::string& end);
+void StopCdAudio();
+
+// Sends the music to these services from now on, and starts the module's variables afresh.
+void useBgmPlatform(MciChannel& channel, WaveSound& wave);
+// Back to the real command interpreter and sound output (the default).
+void useRealBgmPlatform();
+
+} // namespace quillaro

@@ -1,0 +1,100 @@
+#include "SdlAudioOutput.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <cdio/logging.h>
+#include <dlfcn.h>
+
+namespace quillaro {
+namespace {
+
+// A short mixer buffer keeps what is heard close to what the CD player reports as its position.
+constexpr int MixerBufferFrames = 1024;
+constexpr int DecoderFlags = MIX_INIT_MP3 | MIX_INIT_OGG;
+constexpr const char* AlsaLibrary = "libasound.so.2";
+
+std::mutex sharedMutex;
+std::weak_ptr<SdlAudioOutput> shared;
+
+extern "C" void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+extern "C" void ignoreCdioMessage(cdio_log_level_t, const char*) {}
+
+} // namespace
+
+void SdlAudioOutput::quietLibraries() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // SDL loads ALSA when nothing else is there; without a sound card ALSA prints a page of
+        // errors from inside the library. Its error hook is process-wide, and the library stays
+        // loaded for SDL, so our handle is deliberately kept.
+        if (void* alsa = dlopen(AlsaLibrary, RTLD_NOW | RTLD_LOCAL)) {
+            using SetHandler =
+                int (*)(void (*)(const char*, int, const char*, int, const char*, ...));
+            if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
+                set(ignoreAlsaError);
+        }
+        // A missing drive or image is an ordinary outcome here, not worth a line on stderr.
+        cdio_log_set_handler(ignoreCdioMessage);
+        // SDL's disk and dummy drivers announce themselves at critical level.
+        SDL_LogSetPriority(SDL_LOG_CATEGORY_AUDIO, SDL_NUM_LOG_PRIORITIES);
+    });
+}
+
+std::shared_ptr<SdlAudioOutput> SdlAudioOutput::acquire() {
+    std::lock_guard lock(sharedMutex);
+    if (auto existing = shared.lock())
+        return existing;
+    std::shared_ptr<SdlAudioOutput> output(new SdlAudioOutput());
+    shared = output;
+    return output;
+}
+
+int SdlAudioOutput::outputDeviceCount() {
+    quietLibraries();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return 0;
+    int count = SDL_GetNumAudioDevices(0);
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return count > 0 ? count : 0;
+}
+
+SdlAudioOutput::SdlAudioOutput() {
+    quietLibraries();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return;
+    sdlStarted_ = true;
+    Mix_Init(DecoderFlags);
+    // No format changes allowed: SDL converts for the hardware, and the CD's samples can be
+    // added to the mixer's buffers as they are.
+    if (Mix_OpenAudioDevice(SampleRate, AUDIO_S16SYS, Channels, MixerBufferFrames, nullptr, 0) != 0)
+        return;
+    open_ = true;
+    Mix_SetPostMix(&SdlAudioOutput::postMix, this);
+}
+
+SdlAudioOutput::~SdlAudioOutput() {
+    if (open_) {
+        Mix_SetPostMix(nullptr, nullptr);
+        Mix_CloseAudio();
+    }
+    if (sdlStarted_) {
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+}
+
+void SdlAudioOutput::setPcmSource(PcmSource* source) {
+    std::lock_guard lock(sourceMutex_);
+    source_ = source;
+}
+
+void SdlAudioOutput::postMix(void* self, unsigned char* stream, int bytes) {
+    auto* output = static_cast<SdlAudioOutput*>(self);
+    std::lock_guard lock(output->sourceMutex_);
+    if (output->source_)
+        output->source_->mixInto(reinterpret_cast<std::int16_t*>(stream),
+                                 static_cast<std::size_t>(bytes) /
+                                     (sizeof(std::int16_t) * Channels));
+}
+
+} // namespace quillaro

@@ -1,0 +1,114 @@
+#include "SdlMusicStream.h"
+
+#include <SDL_mixer.h>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace quillaro {
+namespace {
+
+// libmpg123, which SDL2_mixer decodes MP3 with, prints notes on standard error while it hunts
+// through a file that is not MP3 at all, and SDL2_mixer gives no way to hush it. Standard error
+// points at /dev/null while a file is opened; nothing else of the saver writes there meanwhile.
+class SilencedStderr {
+public:
+    SilencedStderr() {
+        std::fflush(stderr);
+        saved_ = dup(STDERR_FILENO);
+        int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && null >= 0)
+            dup2(null, STDERR_FILENO);
+        if (null >= 0)
+            close(null);
+    }
+    ~SilencedStderr() {
+        std::fflush(stderr);
+        if (saved_ >= 0) {
+            dup2(saved_, STDERR_FILENO);
+            close(saved_);
+        }
+    }
+    SilencedStderr(const SilencedStderr&) = delete;
+    SilencedStderr& operator=(const SilencedStderr&) = delete;
+
+private:
+    int saved_ = -1;
+};
+
+// Which stream holds the mixer's music stream; touched only from the thread that sends commands.
+const SdlMusicStream* owner = nullptr;
+
+} // namespace
+
+std::unique_ptr<SdlMusicStream> SdlMusicStream::load(std::shared_ptr<SdlAudioOutput> output,
+                                                     const std::string& path) {
+    if (!output->isOpen())
+        return nullptr;
+    Mix_Music* music = nullptr;
+    {
+        SilencedStderr quiet;
+        music = Mix_LoadMUS(path.c_str());
+    }
+    if (!music)
+        return nullptr;
+    return std::unique_ptr<SdlMusicStream>(new SdlMusicStream(std::move(output), music));
+}
+
+SdlMusicStream::SdlMusicStream(std::shared_ptr<SdlAudioOutput> output, _Mix_Music* music)
+    : output_(std::move(output)), music_(music) {}
+
+SdlMusicStream::~SdlMusicStream() {
+    stop();
+    Mix_FreeMusic(music_);
+}
+
+bool SdlMusicStream::ownsStream() const {
+    return owner == this;
+}
+
+bool SdlMusicStream::play(double fromSeconds) {
+    if (Mix_FadeInMusicPos(music_, 0, 0, fromSeconds) != 0)
+        return false;
+    owner = this;
+    return true;
+}
+
+void SdlMusicStream::pause() {
+    if (ownsStream())
+        Mix_PauseMusic();
+}
+
+void SdlMusicStream::resume() {
+    if (ownsStream())
+        Mix_ResumeMusic();
+}
+
+void SdlMusicStream::stop() {
+    if (!ownsStream())
+        return;
+    stoppedAt_ = positionSeconds();
+    Mix_HaltMusic();
+    owner = nullptr;
+}
+
+MusicState SdlMusicStream::state() const {
+    if (!ownsStream() || !Mix_PlayingMusic())
+        return MusicState::Stopped;
+    return Mix_PausedMusic() ? MusicState::Paused : MusicState::Playing;
+}
+
+double SdlMusicStream::positionSeconds() const {
+    if (!ownsStream())
+        return stoppedAt_;
+    if (!Mix_PlayingMusic())
+        return lengthSeconds() > 0.0 ? lengthSeconds() : stoppedAt_; // it played to its end
+    double position = Mix_GetMusicPosition(music_);
+    return position >= 0.0 ? position : 0.0;
+}
+
+double SdlMusicStream::lengthSeconds() const {
+    return Mix_MusicDuration(music_);
+}
+
+} // namespace quillaro

@@ -1,0 +1,54 @@
+// The CD drive through libcdio: the drive named by the environment variable CDROM (a device such
+// as /dev/sr1, or a .cue/.toc/.nrg disc image), else libcdio's default drive. Opening reads the
+// table of contents once, on the calling thread; from then on only the player's worker thread
+// touches the drive.
+#pragma once
+
+#include "CdDrive.h"
+#include "CdPcmPlayer.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace quillaro {
+
+enum class CdReadMethod { Automatic, Plain, Paranoia };
+
+class CdioDrive : public CdDrive {
+public:
+    static constexpr const char* DriveVariable = "CDROM";
+
+    // 0 and the drive, which may hold no disc; or the code for "no such device" when there is
+    // no drive, or the drive or image cannot be opened. Automatic reads images plainly and real
+    // drives through paranoia.
+    static std::int32_t open(std::unique_ptr<CdDrive>& out,
+                             CdReadMethod method = CdReadMethod::Automatic);
+    ~CdioDrive() override;
+
+    CdMedia media() const override { return media_; }
+    const CdToc& toc() const override { return toc_; }
+    bool play(std::int32_t from, std::int32_t to) override;
+    void stop() override;
+    bool playing() const override;
+    std::int32_t position() const override;
+
+    // CPU time the reading thread has used so far.
+    std::chrono::nanoseconds workerCpuTime() const;
+
+private:
+    struct CdioCloser {
+        void operator()(_CdIo* cdio) const;
+    };
+
+    CdioDrive(std::unique_ptr<_CdIo, CdioCloser> cdio, CdReadMethod method);
+    void readToc();
+
+    std::unique_ptr<_CdIo, CdioCloser> cdio_;
+    bool image_ = false;
+    CdMedia media_ = CdMedia::NoDisc;
+    CdToc toc_;
+    std::unique_ptr<CdPcmPlayer> player_; // last: stops its worker before the handle closes
+};
+
+} // namespace quillaro

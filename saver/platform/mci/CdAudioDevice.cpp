@@ -1,0 +1,194 @@
+#include "CdAudioDevice.h"
+
+#include "MciErrors.h"
+
+namespace quillaro {
+namespace {
+
+const char* formatName(CdTimeFormatKind kind) {
+    switch (kind) {
+    case CdTimeFormatKind::Tmsf:
+        return "tmsf";
+    case CdTimeFormatKind::Msf:
+        return "msf";
+    case CdTimeFormatKind::Milliseconds:
+        return "milliseconds";
+    }
+    return "";
+}
+
+} // namespace
+
+CdAudioDevice::CdAudioDevice(std::unique_ptr<CdDrive> drive) : drive_(std::move(drive)) {
+    position_ = discStart();
+}
+
+CdAudioDevice::~CdAudioDevice() {
+    drive_->stop();
+}
+
+std::int32_t CdAudioDevice::discStart() const {
+    if (drive_->media() != CdMedia::Present || drive_->toc().trackCount() == 0)
+        return 0;
+    const CdToc& toc = drive_->toc();
+    for (int t = toc.firstTrack; t <= toc.lastTrack(); ++t)
+        if (toc.audio[t - toc.firstTrack])
+            return toc.startOf(t);
+    return toc.startOf(toc.firstTrack);
+}
+
+std::int32_t CdAudioDevice::currentSector() {
+    if (drive_->playing())
+        return drive_->position();
+    if (started_) {
+        // The play has ended since we last looked: keep where it stopped, and go back to the
+        // start of the disc when that was its end.
+        started_ = false;
+        position_ = drive_->position();
+        if (position_ >= drive_->toc().leadout)
+            position_ = discStart();
+    }
+    return position_;
+}
+
+std::int32_t CdAudioDevice::readTrack(MciCommand& command, int& track) const {
+    auto word = command.next();
+    if (!word)
+        return mci_error::MissingParameter;
+    if (word->empty() || word->size() > 3)
+        return mci_error::BadInteger;
+    int value = 0;
+    for (char c : *word) {
+        if (c < '0' || c > '9')
+            return mci_error::BadInteger;
+        value = value * 10 + (c - '0');
+    }
+    if (!drive_->toc().hasTrack(value))
+        return mci_error::OutOfRange;
+    track = value;
+    return 0;
+}
+
+MciReply CdAudioDevice::execute(MciCommand& command) {
+    const std::string& verb = command.verb();
+    if (verb == "play")
+        return play(command);
+    if (verb == "status")
+        return status(command);
+    if (verb == "set")
+        return set(command);
+    if (verb == "stop") {
+        if (!command.atEnd())
+            return MciReply::fail(mci_error::UnrecognizedKeyword);
+        std::int32_t where = currentSector();
+        drive_->stop();
+        position_ = where;
+        started_ = false;
+        return MciReply::ok();
+    }
+    return MciReply::fail(mci_error::UnsupportedFunction);
+}
+
+MciReply CdAudioDevice::play(MciCommand& command) {
+    if (drive_->media() != CdMedia::Present)
+        return MciReply::fail(mci_error::DeviceNotReady);
+    const CdToc& toc = drive_->toc();
+    std::int32_t from = currentSector();
+    std::int32_t to = toc.leadout;
+    bool fromGiven = false;
+    bool toGiven = false;
+    while (!command.atEnd()) {
+        bool isFrom = command.accept({"from"});
+        if (!isFrom && !command.accept({"to"}))
+            return MciReply::fail(mci_error::UnrecognizedKeyword);
+        if ((isFrom && fromGiven) || (!isFrom && toGiven))
+            return MciReply::fail(mci_error::UnrecognizedKeyword);
+        auto text = command.next();
+        if (!text)
+            return MciReply::fail(mci_error::MissingParameter);
+        std::int32_t sector = 0;
+        if (std::int32_t code = CdTimeFormat::parse(*text, format_, toc, sector))
+            return MciReply::fail(code);
+        (isFrom ? from : to) = sector;
+        (isFrom ? fromGiven : toGiven) = true;
+    }
+    if (from >= toc.leadout || from > to)
+        return MciReply::fail(mci_error::OutOfRange);
+    drive_->stop();
+    if (!drive_->play(from, to)) {
+        started_ = false;
+        return MciReply::fail(mci_error::Hardware);
+    }
+    position_ = from;
+    started_ = true;
+    return MciReply::ok();
+}
+
+MciReply CdAudioDevice::status(MciCommand& command) {
+    MciReply reply = statusItem(command);
+    if (reply.code == 0 && !command.atEnd())
+        return MciReply::fail(mci_error::UnrecognizedKeyword);
+    return reply;
+}
+
+MciReply CdAudioDevice::statusItem(MciCommand& command) {
+    const bool present = drive_->media() == CdMedia::Present;
+    if (command.accept({"mode"})) {
+        if (!present)
+            return MciReply::ok(drive_->media() == CdMedia::TrayOpen ? "open" : "not ready");
+        currentSector();
+        return MciReply::ok(drive_->playing() ? "playing" : "stopped");
+    }
+    if (command.accept({"media", "present"}))
+        return MciReply::ok(present ? "true" : "false");
+    if (command.accept({"ready"}))
+        return MciReply::ok(present ? "true" : "false");
+    if (command.accept({"time", "format"}))
+        return MciReply::ok(formatName(format_));
+    if (!present)
+        return MciReply::fail(mci_error::DeviceNotReady);
+
+    const CdToc& toc = drive_->toc();
+    if (command.accept({"current", "track"})) {
+        return MciReply::ok(std::to_string(CdTimeFormat::trackOf(currentSector(), toc)));
+    }
+    if (command.accept({"number", "of", "tracks"}))
+        return MciReply::ok(std::to_string(toc.trackCount()));
+    if (command.accept({"position", "track"})) {
+        int track = 0;
+        if (std::int32_t code = readTrack(command, track))
+            return MciReply::fail(code);
+        return MciReply::ok(CdTimeFormat::format(toc.startOf(track), format_, toc));
+    }
+    if (command.accept({"position"}))
+        return MciReply::ok(CdTimeFormat::format(currentSector(), format_, toc));
+    if (command.accept({"length", "track"})) {
+        int track = 0;
+        if (std::int32_t code = readTrack(command, track))
+            return MciReply::fail(code);
+        return MciReply::ok(
+            CdTimeFormat::formatLength(toc.endOf(track) - toc.startOf(track), format_));
+    }
+    if (command.accept({"length"}))
+        return MciReply::ok(
+            CdTimeFormat::formatLength(toc.leadout - toc.startOf(toc.firstTrack), format_));
+    return MciReply::fail(command.atEnd() ? mci_error::MissingParameter
+                                          : mci_error::UnrecognizedKeyword);
+}
+
+MciReply CdAudioDevice::set(MciCommand& command) {
+    if (!command.accept({"time", "format"}))
+        return MciReply::fail(command.atEnd() ? mci_error::MissingParameter
+                                              : mci_error::UnsupportedFunction);
+    if (command.accept({"tmsf"}))
+        format_ = CdTimeFormatKind::Tmsf;
+    else if (command.accept({"msf"}))
+        format_ = CdTimeFormatKind::Msf;
+    else if (command.accept({"milliseconds"}) || command.accept({"ms"}))
+        format_ = CdTimeFormatKind::Milliseconds;
+    else
+        return MciReply::fail(mci_error::BadTimeFormat);
+    return command.atEnd() ? MciReply::ok() : MciReply::fail(mci_error::UnrecognizedKeyword);
+}
+
+} // namespace quillaro

@@ -1,0 +1,50 @@
+// The "cdaudio" device: plays the disc in the CD drive, answers its status and keeps the current
+// position while stopped, as the Windows CD audio device does. Commands it accepts (after
+// "<verb> cdaudio"):
+//   play [from P] [to P]       P in the current time format; from defaults to the current
+//                              position, to to the end of the disc
+//   stop
+//   set time format tmsf|msf|milliseconds|ms
+//   status mode                "playing", "stopped", "not ready" (no disc), "open" (tray open)
+//   status current track       the track number, such as "3"
+//   status number of tracks    such as "12"
+//   status position            the current position
+//   status position track N    the start of track N ("03:00:00:00" in tmsf)
+//   status length [track N]    of the disc or of one track
+//   status media present | ready   "true" or "false"
+//   status time format         "tmsf", "msf" or "milliseconds"
+// Once the disc has played to its end the position goes back to its first track, so a later
+// plain "play" starts the disc again.
+#pragma once
+
+#include "CdTimeFormat.h"
+#include "MciDevice.h"
+
+#include <memory>
+
+namespace quillaro {
+
+class CdAudioDevice : public MciDevice {
+public:
+    explicit CdAudioDevice(std::unique_ptr<CdDrive> drive);
+    ~CdAudioDevice() override;
+
+    MciReply execute(MciCommand& command) override;
+
+private:
+    MciReply play(MciCommand& command);
+    MciReply status(MciCommand& command);
+    MciReply statusItem(MciCommand& command);
+    MciReply set(MciCommand& command);
+    std::int32_t currentSector();
+    std::int32_t discStart() const;
+    // A track number word: 0 and the track, or the code of what is wrong with it.
+    std::int32_t readTrack(MciCommand& command, int& track) const;
+
+    std::unique_ptr<CdDrive> drive_;
+    CdTimeFormatKind format_ = CdTimeFormatKind::Msf;
+    std::int32_t position_ = 0;
+    bool started_ = false; // a play was started and has not been seen to end
+};
+
+} // namespace quillaro

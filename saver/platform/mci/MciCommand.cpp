@@ -1,0 +1,82 @@
+#include "MciCommand.h"
+
+#include "MciErrors.h"
+
+#include <cctype>
+
+namespace quillaro {
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+char lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+} // namespace
+
+bool MciCommand::sameWord(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    return true;
+}
+
+std::int32_t MciCommand::parse(std::string_view text, MciCommand& out) {
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (isBlank(text[i])) {
+            ++i;
+            continue;
+        }
+        std::string word;
+        if (text[i] == '"') {
+            std::size_t close = text.find('"', i + 1);
+            if (close == std::string_view::npos)
+                return mci_error::NoClosingQuote;
+            word.assign(text.substr(i + 1, close - i - 1));
+            i = close + 1;
+        } else {
+            while (i < text.size() && !isBlank(text[i]))
+                word.push_back(text[i++]);
+        }
+        words.push_back(std::move(word));
+    }
+    if (words.empty())
+        return mci_error::MissingCommandString;
+    if (words.size() < 2)
+        return mci_error::MissingDeviceName;
+
+    out = MciCommand{};
+    for (char c : words[0])
+        out.verb_.push_back(lower(c));
+    out.device_ = words[1];
+    for (std::size_t w = 2; w < words.size(); ++w)
+        if (!sameWord(words[w], "wait") && !sameWord(words[w], "notify"))
+            out.words_.push_back(std::move(words[w]));
+    return 0;
+}
+
+bool MciCommand::accept(std::initializer_list<std::string_view> keywords) {
+    if (pos_ + keywords.size() > words_.size())
+        return false;
+    std::size_t p = pos_;
+    for (std::string_view k : keywords)
+        if (!sameWord(words_[p++], k))
+            return false;
+    pos_ = p;
+    return true;
+}
+
+std::optional<std::string> MciCommand::next() {
+    if (atEnd())
+        return std::nullopt;
+    return words_[pos_++];
+}
+
+} // namespace quillaro

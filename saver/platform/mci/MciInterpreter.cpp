@@ -1,0 +1,152 @@
+#include "MciInterpreter.h"
+
+#include "CdAudioDevice.h"
+#include "MciErrors.h"
+#include "MpegVideoDevice.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <filesystem>
+
+namespace quillaro {
+namespace {
+
+constexpr std::string_view CdAudioName = "cdaudio";
+constexpr std::string_view MpegVideoType = "MPEGVideo";
+// Verbs of the Windows command service; those a device lacks answer "unsupported".
+constexpr std::array<std::string_view, 16> KnownVerbs{
+    "open", "close", "play", "stop", "pause", "resume", "status", "set",
+    "seek", "info",  "cue",  "load", "save",  "record", "delete", "capability"};
+// Extensions that open as MPEGVideo when no type is named.
+constexpr std::array<std::string_view, 4> MusicExtensions{".mp3", ".wav", ".ogg", ".mpg"};
+
+std::string lowerCase(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+} // namespace
+
+MciInterpreter::MciInterpreter(std::unique_ptr<MciBackend> backend)
+    : backend_(std::move(backend)) {}
+
+MciInterpreter::~MciInterpreter() = default;
+
+std::string MciInterpreter::keyOf(const std::string& name) const {
+    return lowerCase(name);
+}
+
+std::string MciInterpreter::cutToBuffer(std::string text, std::size_t replyLength) {
+    if (replyLength == 0)
+        return {};
+    if (text.size() > replyLength - 1) {
+        std::size_t cut = replyLength - 1;
+        // Never leave half of a multi-byte character at the end.
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+            --cut;
+        text.resize(cut);
+    }
+    return text;
+}
+
+MciReply MciInterpreter::send(std::string_view command, std::size_t replyLength) {
+    MciReply reply = carryOut(command);
+    if (reply.code != 0)
+        reply.text.clear();
+    reply.text = cutToBuffer(std::move(reply.text), replyLength);
+    return reply;
+}
+
+std::optional<std::string> MciInterpreter::errorText(std::int32_t code) {
+    return mci_error::text(code);
+}
+
+MciReply MciInterpreter::carryOut(std::string_view text) {
+    MciCommand command;
+    if (std::int32_t code = MciCommand::parse(text, command))
+        return MciReply::fail(code);
+    if (std::find(KnownVerbs.begin(), KnownVerbs.end(), command.verb()) == KnownVerbs.end())
+        return MciReply::fail(mci_error::UnrecognizedCommand);
+    if (command.verb() == "open")
+        return open(command);
+
+    if (command.verb() == "close" && MciCommand::sameWord(command.device(), "all")) {
+        devices_.clear();
+        return MciReply{};
+    }
+    auto found = devices_.find(keyOf(command.device()));
+    if (found == devices_.end())
+        return MciReply::fail(mci_error::InvalidDeviceName);
+    if (command.verb() == "close") {
+        if (!command.atEnd())
+            return MciReply::fail(mci_error::UnrecognizedKeyword);
+        devices_.erase(found);
+        return MciReply{};
+    }
+    return found->second->execute(command);
+}
+
+MciReply MciInterpreter::open(MciCommand& command) {
+    std::optional<std::string> type;
+    std::optional<std::string> alias;
+    // "type <t>", "alias <a>" and "shareable", in any order.
+    for (;;) {
+        if (command.atEnd())
+            break;
+        std::optional<std::string>* target = nullptr;
+        if (command.accept({"type"}))
+            target = &type;
+        else if (command.accept({"alias"}))
+            target = &alias;
+        else if (command.accept({"shareable"}))
+            continue;
+        else
+            return MciReply::fail(mci_error::UnrecognizedKeyword);
+        auto word = command.next();
+        if (!word || target->has_value())
+            return MciReply::fail(word ? mci_error::UnrecognizedKeyword
+                                       : mci_error::MissingStringArgument);
+        *target = *word;
+    }
+
+    const std::string& element = command.device();
+    bool isCd = false;
+    if (type) {
+        if (MciCommand::sameWord(*type, CdAudioName))
+            isCd = true;
+        else if (!MciCommand::sameWord(*type, MpegVideoType))
+            return MciReply::fail(mci_error::InvalidDeviceName);
+    } else if (MciCommand::sameWord(element, CdAudioName)) {
+        isCd = true;
+    } else {
+        std::string extension = lowerCase(std::filesystem::path(element).extension().string());
+        if (extension.empty())
+            return MciReply::fail(mci_error::InvalidDeviceName);
+        if (std::find(MusicExtensions.begin(), MusicExtensions.end(), extension) ==
+            MusicExtensions.end())
+            return MciReply::fail(mci_error::ExtensionNotFound);
+    }
+
+    std::string key = keyOf(alias ? *alias : isCd && !type ? std::string(CdAudioName) : element);
+    if (devices_.count(key))
+        return MciReply::fail(alias ? mci_error::DuplicateAlias : mci_error::DeviceOpen);
+
+    std::unique_ptr<MciDevice> device;
+    if (isCd) {
+        std::unique_ptr<CdDrive> drive;
+        if (std::int32_t code = backend_->openCdDrive(drive))
+            return MciReply::fail(code);
+        device = std::make_unique<CdAudioDevice>(std::move(drive));
+    } else {
+        std::unique_ptr<MusicStream> stream;
+        if (std::int32_t code = backend_->openMusic(element, stream))
+            return MciReply::fail(code);
+        device = std::make_unique<MpegVideoDevice>(std::move(stream));
+    }
+    devices_.emplace(std::move(key), std::move(device));
+    return MciReply{0, std::to_string(nextDeviceId_++)};
+}
+
+} // namespace quillaro

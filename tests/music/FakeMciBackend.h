@@ -1,0 +1,115 @@
+// Devices for interpreter unit tests: a music stream and a CD drive whose state the test sets by
+// hand, and a backend that hands them out and remembers what it was asked to open. The backend
+// keeps plain pointers to what it handed out; they stay valid while the device is open.
+#pragma once
+
+#include "mci/MciBackend.h"
+
+#include <string>
+#include <vector>
+
+namespace quillaro::test {
+
+class FakeMusicStream : public MusicStream {
+public:
+    bool play(double fromSeconds) override {
+        plays.push_back(fromSeconds);
+        if (!playWorks)
+            return false;
+        musicState = MusicState::Playing;
+        position = fromSeconds;
+        return true;
+    }
+    void pause() override { musicState = MusicState::Paused; }
+    void resume() override { musicState = MusicState::Playing; }
+    void stop() override {
+        ++stops;
+        musicState = MusicState::Stopped;
+    }
+    MusicState state() const override { return musicState; }
+    double positionSeconds() const override { return position; }
+    double lengthSeconds() const override { return length; }
+
+    // The file has played to its end.
+    void end() {
+        musicState = MusicState::Stopped;
+        position = length;
+    }
+
+    MusicState musicState = MusicState::Stopped;
+    double position = 0.0;
+    double length = 60.0;
+    bool playWorks = true;
+    std::vector<double> plays;
+    int stops = 0;
+};
+
+class FakeCdDrive : public CdDrive {
+public:
+    FakeCdDrive() {
+        // Three tracks: 0..999, 1000..2499, 2500..3999.
+        disc.firstTrack = 1;
+        disc.trackStart = {0, 1000, 2500};
+        disc.audio = {true, true, true};
+        disc.leadout = 4000;
+    }
+    CdMedia media() const override { return mediaState; }
+    const CdToc& toc() const override { return disc; }
+    bool play(std::int32_t from, std::int32_t to) override {
+        plays.push_back({from, to});
+        if (!playWorks)
+            return false;
+        isPlaying = true;
+        heard = from;
+        return true;
+    }
+    void stop() override { isPlaying = false; }
+    bool playing() const override { return isPlaying; }
+    std::int32_t position() const override { return heard; }
+
+    // The range has been heard to its end.
+    void finish() {
+        isPlaying = false;
+        heard = plays.back().second;
+    }
+
+    CdMedia mediaState = CdMedia::Present;
+    CdToc disc;
+    bool isPlaying = false;
+    std::int32_t heard = 0;
+    bool playWorks = true;
+    std::vector<std::pair<std::int32_t, std::int32_t>> plays;
+};
+
+class FakeMciBackend : public MciBackend {
+public:
+    std::int32_t openMusic(const std::string& path, std::unique_ptr<MusicStream>& out) override {
+        openedPaths.push_back(path);
+        if (musicResult != 0)
+            return musicResult;
+        auto stream = std::make_unique<FakeMusicStream>();
+        lastStream = stream.get();
+        out = std::move(stream);
+        return 0;
+    }
+    std::int32_t openCdDrive(std::unique_ptr<CdDrive>& out) override {
+        ++cdOpens;
+        if (cdResult != 0)
+            return cdResult;
+        auto drive = std::make_unique<FakeCdDrive>();
+        drive->mediaState = cdMedia;
+        lastDrive = drive.get();
+        out = std::move(drive);
+        return 0;
+    }
+
+    std::int32_t musicResult = 0;
+    std::int32_t cdResult = 0;
+    CdMedia cdMedia = CdMedia::Present;
+    std::vector<std::string> openedPaths;
+    int cdOpens = 0;
+    FakeMusicStream* lastStream = nullptr;
+    FakeCdDrive* lastDrive = nullptr;
+};
+
+} // namespace quillaro::test
