@@ -10,6 +10,10 @@ int main(int argc, char** argv) {
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(WindowWidth, WindowHeight);
+    // Without a window manager freeglut goes full screen by moving the window back by its own
+    // offset; from its default place at (-1, -1) that lands it at (1, 1), leaving a strip of the
+    // desktop along the top and left edges. Starting at the origin makes that move land at 0.
+    glutInitWindowPosition(0, 0);
     glutCreateWindow(WindowTitle);
     initScene();
     glutDisplayFunc(drawScene);

@@ -4,6 +4,7 @@
 #include "DetachedProgramStarter.h"
 #include "DisplayCheck.h"
 #include "Lumivane_B.h"
+#include "Lumivane_S.h"
 #include "PrivateFolderCreator.h"
 #include "QtMessageBox.h"
 #include "QtProgramEnd.h"
@@ -44,8 +45,9 @@ int main(int argc, char** argv) {
     QtProgramEnd end;
     SaverServices services{program, windows, cursor, folders, messages, programs, end};
 
-    // The preview, the settings dialog and the run form are plugged in here as they arrive.
+    // The preview and the settings dialog are plugged in here as they arrive.
     Handovers handovers;
+    handovers.run = Lumivane_S::load;
 
     LoadedForm form = Main(services, handovers);
     int exitCode = end.requested() ? end.exitCode() : QApplication::exec();

@@ -1,6 +1,7 @@
 // The music module driven against a scripted command channel and wave-sound service: the
 // command strings it sends, the replies it relies on, and what it records.
 #include "FakeMciChannel.h"
+#include "FakeWaveSound.h"
 #include "Lumivane_BGM.h"
 #include "Settings.h"
 
@@ -8,30 +9,13 @@
 
 using namespace quillaro;
 using quillaro::test::FakeMciChannel;
+using quillaro::test::FakeWaveSound;
 using quillaro::test::SentCommand;
 using Texts = std::vector<std::string>;
 
 namespace {
 
 constexpr std::int32_t Untouched = 12345;
-
-class FakeWaveSound : public WaveSound {
-public:
-    bool playLooped(const std::string& path) override {
-        played.push_back(path);
-        return playResult;
-    }
-    bool stop() override {
-        ++stops;
-        return true;
-    }
-    int outputDeviceCount() override { return devices; }
-
-    std::vector<std::string> played;
-    int stops = 0;
-    int devices = 1;
-    bool playResult = true;
-};
 
 class LumivaneBgm : public ::testing::Test {
 protected:

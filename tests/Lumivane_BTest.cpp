@@ -1,5 +1,6 @@
 #include "Lumivane_B.h"
 
+#include "FakeSaverServices.h"
 #include "FileText.h"
 #include "Settings.h"
 #include "TempDir.h"
@@ -15,86 +16,21 @@
 using namespace quillaro;
 using quillaro::test::TempDir;
 using quillaro::test::writeFile;
+using namespace quillaro::test;
 
 namespace {
-
-// --- Fakes for Main: each records what was asked of it, in one shared log. ---
-
-using Log = std::vector<std::string>;
-
-struct FakeWindows : WindowLookup {
-    Log& log;
-    std::set<std::string> present;
-    explicit FakeWindows(Log& l) : log(l) {}
-    WindowId findWindow(std::string_view title) override {
-        log.push_back("find " + std::string(title));
-        return present.count(std::string(title)) ? 0x400001 : 0;
-    }
-};
-
-struct FakeCursor : CursorDisplay {
-    Log& log;
-    int counter = 0;
-    explicit FakeCursor(Log& l) : log(l) {}
-    int showCursor(bool show) override {
-        log.push_back(show ? "show cursor" : "hide cursor");
-        counter += show ? 1 : -1;
-        return counter;
-    }
-};
-
-struct FakeFolders : FolderCreator {
-    Log& log;
-    std::filesystem::path created;
-    bool settingsLoadedBefore = false;
-    explicit FakeFolders(Log& l) : log(l) {}
-    bool createPrivateFolder(const std::filesystem::path& folder) override {
-        log.push_back("folder");
-        created = folder;
-        settingsLoadedBefore = !settings().ImageFolder.empty();
-        return false; // a failure must not stop the start-up
-    }
-};
-
-struct FakeMessages : MessageBoxService {
-    Log& log;
-    std::string caption, text;
-    explicit FakeMessages(Log& l) : log(l) {}
-    void showMessage(const std::string& c, const std::string& t) override {
-        log.push_back("message");
-        caption = c;
-        text = t;
-    }
-};
-
-struct FakePrograms : ProgramStarter {
-    Log& log;
-    explicit FakePrograms(Log& l) : log(l) {}
-    std::optional<std::int64_t> startProgram(const std::filesystem::path&,
-                                             const std::vector<std::string>&) override {
-        log.push_back("start program");
-        return std::nullopt;
-    }
-};
-
-struct FakeEnd : ProgramEnd {
-    Log& log;
-    explicit FakeEnd(Log& l) : log(l) {}
-    void endProgram(int exitCode) override { log.push_back("end " + std::to_string(exitCode)); }
-};
 
 class MainTest : public ::testing::Test {
 protected:
     TempDir programDir;
     TempDir cacheDir;
-    Log log;
-    ProgramInfo program;
-    FakeWindows windows{log};
-    FakeCursor cursor{log};
-    FakeFolders folders{log};
-    FakeMessages messages{log};
-    FakePrograms programs{log};
-    FakeEnd end{log};
+    FakeSaverServices fakes;
+    Log& log = fakes.log;
+    ProgramInfo& program = fakes.program;
+    FakeWindows& windows = fakes.windows;
+    FakeCursor& cursor = fakes.cursor;
+    FakeFolders& folders = fakes.folders;
+    FakeMessages& messages = fakes.messages;
     Handovers handovers;
     std::int32_t previewHandle = -1;
 
@@ -122,8 +58,7 @@ protected:
         settings() = Settings{};
         CursorCount().reset();
         program.commandLine = commandLine;
-        SaverServices services{program, windows, cursor, folders, messages, programs, end};
-        return Main(services, handovers);
+        return Main(fakes.services, handovers);
     }
 };
 
@@ -268,9 +203,11 @@ TEST_F(MainTest, ARendererFolderOfThatNameIsNoRenderer) {
 
 TEST_F(MainTest, WorkingFolderComesBeforeTheSettingsAndTheRendererCheck) {
     std::filesystem::remove(programDir / "Quillaro.dll");
+    bool settingsLoadedBefore = true;
+    folders.onCreate = [&] { settingsLoadedBefore = !settings().ImageFolder.empty(); };
     runMain("/s");
     EXPECT_EQ(folders.created, cacheDir / "v_kord");
-    EXPECT_FALSE(folders.settingsLoadedBefore);
+    EXPECT_FALSE(settingsLoadedBefore);
     EXPECT_EQ(settings().ImageFolder, program.folder);
 }
 

@@ -1,0 +1,182 @@
+#include "Lumivane_S.h"
+
+#include "Conversions.h"
+#include "HandoffPath.h"
+#include "Lumivane_BGM.h"
+#include "Raster.h"
+#include "ScreenPictureService.h"
+#include "Settings.h"
+#include "TerminationSignals.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
+#include <cctype>
+
+namespace quillaro {
+namespace {
+
+constexpr std::int16_t BgmCd = 1;
+constexpr std::int16_t BgmFileMusic = 2;
+
+bool desktopChosen(const std::string& capture) {
+    // Text that is not a number (an empty Capture among it) counts as the desktop.
+    auto number = parseNumber(capture);
+    return !number || *number == 0;
+}
+
+} // namespace
+
+std::string MusicFileEnding(const std::string& file) {
+    std::string ending = file.substr(file.size() - std::min<std::size_t>(3, file.size()));
+    std::transform(ending.begin(), ending.end(), ending.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return ending;
+}
+
+Lumivane_S::Lumivane_S(SaverServices& services, std::unique_ptr<PictureService> pictures,
+                       Clock clock)
+    : services_(services), pictures_(std::move(pictures)),
+      clock_(clock ? std::move(clock) : Clock(&std::chrono::steady_clock::now)) {
+    setWindowTitle(RunFormTitle);
+    // A window id now, so the title is there for other instances to find; never shown.
+    winId();
+
+    timer1_.setInterval(Timer1Interval);
+    timer2_.setInterval(Timer2Interval);
+    timer3_.setInterval(Timer3Interval);
+    connect(&timer1_, &QTimer::timeout, this, &Lumivane_S::Timer1_Timer);
+    connect(&timer2_, &QTimer::timeout, this, &Lumivane_S::Timer2_Timer);
+    connect(&timer3_, &QTimer::timeout, this, &Lumivane_S::Timer3_Timer);
+    // The watch counts from the form's creation; its ticks arrive once start-up has returned.
+    timer3_.start();
+    loadedAt_ = clock_();
+}
+
+Lumivane_S::~Lumivane_S() = default;
+
+LoadedForm Lumivane_S::load(SaverServices& services) {
+    auto form = std::make_unique<Lumivane_S>(services, std::make_unique<ScreenPictureService>());
+    // Log-out, shutdown or an interrupt end the run the way the renderer's end does.
+    form->endSignals_ = std::make_unique<TerminationSignals>();
+    connect(form->endSignals_.get(), &TerminationSignals::endRequested, form.get(),
+            &Lumivane_S::unload);
+    form->Form_Load();
+    return form;
+}
+
+void Lumivane_S::Form_Load() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        resize(screen->size());
+
+    if (desktopChosen(settings().Capture))
+        prepareDesktop();
+    else
+        preparePictureFile();
+
+    // The hand-off file is complete before the renderer starts; the saver never waits for it.
+    RendererPath_ = RendererPath(services_.program.folder);
+    rendererPid_ = services_.programs.startProgram(RendererPath_, {});
+
+    startMusic();
+}
+
+void Lumivane_S::prepareDesktop() {
+    desktop_ = pictures_->grabDesktop();
+    if (desktop_.empty())
+        return; // nothing to save; the renderer finds an older picture or none
+    pic1_ = desktop_.bitmap();
+    // Written only into a folder that is ours alone, so nobody can redirect the picture.
+    if (services_.folders.createPrivateFolder(workingFolder()))
+        pictures_->savePicture(pic1_, handoffPath());
+}
+
+void Lumivane_S::preparePictureFile() {
+    // An unloadable picture leaves the picture area at its small black starting size.
+    Image24 pic2(EmptyPictureWidth, EmptyPictureHeight);
+    if (auto loaded = pictures_->loadPicture(settings().ImageFile))
+        pic2 = std::move(*loaded);
+    const int w = pic2.width();
+    const int h = pic2.height();
+    // Mirrored left to right at its own size: the floor mirrors it back like a reflection.
+    pic1_ = Image24(w, h);
+    StretchBlt(pic1_, w, 0, -w, h, pic2, 0, 0, w, h);
+    if (services_.folders.createPrivateFolder(workingFolder()))
+        pictures_->savePicture(pic1_, handoffPath());
+}
+
+void Lumivane_S::startMusic() {
+    const Settings& s = settings();
+    if (s.BgmKind == BgmCd) {
+        OpenCdAudio();
+        timer2_.start(); // playback begins at a later tick
+    } else if (s.BgmKind == BgmFileMusic) {
+        const std::string ending = MusicFileEnding(s.BgmFile);
+        if (ending == "WAV")
+            PlayWav(); // loops by itself
+        if (ending == "MP3") {
+            PlayMp3();
+            timer1_.start();
+        }
+    }
+}
+
+void Lumivane_S::Timer1_Timer() {
+    Mp3Tick();
+}
+
+void Lumivane_S::Timer2_Timer() {
+    CdAudioTick();
+    if (!CdKeepPolling)
+        timer2_.stop();
+}
+
+void Lumivane_S::Timer3_Timer() {
+    if (services_.windows.findWindow(RendererWindowTitle) != 0) {
+        rendererSeen_ = true;
+        return;
+    }
+    // Before the renderer has shown its window, its absence only means it is still starting;
+    // one that never shows a window still ends the run once the limit has passed.
+    if (!rendererSeen_ && clock_() - loadedAt_ < RendererShowLimit)
+        return;
+    timer3_.stop();
+    unload();
+}
+
+void Lumivane_S::unload() {
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    Form_QueryUnload();
+}
+
+void Lumivane_S::closeEvent(QCloseEvent* event) {
+    event->ignore(); // the teardown ends the program itself
+    unload();
+}
+
+void Lumivane_S::Form_QueryUnload() {
+    // A CD upkeep that switched itself off has nothing left to stop.
+    if (timer2_.isActive()) {
+        timer2_.stop();
+        StopCdAudio();
+    }
+    const Settings& s = settings();
+    if (s.BgmKind == BgmFileMusic) {
+        const std::string ending = MusicFileEnding(s.BgmFile);
+        if (ending == "WAV")
+            StopWav();
+        if (ending == "MP3") {
+            timer1_.stop();
+            StopMp3();
+        }
+    }
+    // Only a run started as /s hid the cursor, so only such a run gives it back.
+    if (ModeLetter(services_.program.commandLine) == "S" && CursorCount())
+        CursorCount() = services_.cursor.showCursor(*CursorCount() != 0);
+    services_.end.endProgram(ExitQuietly);
+}
+
+} // namespace quillaro

@@ -1,0 +1,99 @@
+// The run form: the saver's side of a full screen-saver run. It is loaded hidden and stays
+// hidden, so it never covers the desktop it captures; its title is how other instances know a
+// run is going on. Its start-up writes the picture for the renderer (the desktop as the user
+// left it, or the user's picture mirrored left to right), starts the renderer and the music.
+// Three timers then keep the music going and watch the renderer's window; once that window has
+// gone, the teardown stops the music, gives the cursor back and ends the saver.
+#pragma once
+
+#include "Image24.h"
+#include "Lumivane_B.h"
+#include "Picture.h"
+#include "PictureService.h"
+#include "SaverServices.h"
+
+#include <QCloseEvent>
+#include <QTimer>
+#include <QWidget>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace quillaro {
+
+class TerminationSignals;
+
+inline constexpr const char* RendererWindowTitle = "Lumivane_VC";
+
+class Lumivane_S : public QWidget {
+    Q_OBJECT
+public:
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+    static constexpr int Timer1Interval = 1000; // ms, MP3 upkeep
+    static constexpr int Timer2Interval = 200;  // ms, audio-CD upkeep
+    static constexpr int Timer3Interval = 500;  // ms, renderer watch
+    // A renderer that has not shown its window by then is taken for one that never will.
+    static constexpr std::chrono::seconds RendererShowLimit{10};
+    // The picture areas' size before anything is loaded into them; a picture file that cannot
+    // be loaded leaves a black picture of this size.
+    static constexpr int EmptyPictureWidth = 45;
+    static constexpr int EmptyPictureHeight = 41;
+
+    // Creates the hidden form, its timers (the renderer watch already counting) and its window,
+    // so that the title can be found from the start. No clock given: the steady clock.
+    Lumivane_S(SaverServices& services, std::unique_ptr<PictureService> pictures, Clock clock = {});
+    ~Lumivane_S() override;
+
+    // How Main hands a run over: the form with the real picture services, loaded and started.
+    static LoadedForm load(SaverServices& services);
+
+    // The start-up: picture, renderer, music.
+    void Form_Load();
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void Timer3_Timer();
+    // Unloads the form: the teardown runs once, whatever asked for the unload.
+    void unload();
+
+    QTimer& Timer1() { return timer1_; }
+    QTimer& Timer2() { return timer2_; }
+    QTimer& Timer3() { return timer3_; }
+    // The picture prepared for the renderer, kept until the program ends.
+    const Image24& preparedPicture() const { return pic1_; }
+    std::optional<std::int64_t> rendererProcess() const { return rendererPid_; }
+
+protected:
+    // A close request from outside unloads the form like the end of the run does.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_QueryUnload();
+    void prepareDesktop();
+    void preparePictureFile();
+    void startMusic();
+
+    SaverServices& services_;
+    std::unique_ptr<PictureService> pictures_;
+    Clock clock_;
+    QTimer timer1_;
+    QTimer timer2_;
+    QTimer timer3_;
+
+    std::string RendererPath_;
+    std::optional<std::int64_t> rendererPid_;
+    Picture desktop_; // the captured desktop, owned for the whole run
+    Image24 pic1_;    // the picture written for the renderer
+    std::chrono::steady_clock::time_point loadedAt_;
+    bool rendererSeen_ = false;
+    bool unloaded_ = false;
+    std::unique_ptr<TerminationSignals> endSignals_;
+};
+
+// The last three characters of a music file name in upper case: "WAV", "MP3", or anything else.
+std::string MusicFileEnding(const std::string& file);
+
+} // namespace quillaro

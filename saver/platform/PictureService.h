@@ -1,0 +1,24 @@
+// What the run form asks of pictures: the desktop as it looks now, the user's picture file, and
+// saving the hand-off file. The program uses the capture and file code; unit tests use a fake.
+#pragma once
+
+#include "Image24.h"
+#include "Picture.h"
+
+#include <filesystem>
+#include <optional>
+
+namespace quillaro {
+
+class PictureService {
+public:
+    virtual ~PictureService() = default;
+    // The whole primary screen at its size in pixels; an empty picture when capturing fails.
+    virtual Picture grabDesktop() = 0;
+    // A BMP or JPEG file at its own size; nothing when it cannot be loaded.
+    virtual std::optional<Image24> loadPicture(const std::filesystem::path& file) = 0;
+    // Replaces the file with the picture in the renderer's layout; false when that fails.
+    virtual bool savePicture(const Image24& image, const std::filesystem::path& file) = 0;
+};
+
+} // namespace quillaro

@@ -1,0 +1,21 @@
+#include "ScreenPictureService.h"
+
+#include "Bmp24Saver.h"
+#include "Lumivane_C.h"
+#include "PictureFile.h"
+
+namespace quillaro {
+
+Picture ScreenPictureService::grabDesktop() {
+    return GrabDesktop();
+}
+
+std::optional<Image24> ScreenPictureService::loadPicture(const std::filesystem::path& file) {
+    return loadPictureFile(file);
+}
+
+bool ScreenPictureService::savePicture(const Image24& image, const std::filesystem::path& file) {
+    return saveBmp24(image, file);
+}
+
+} // namespace quillaro

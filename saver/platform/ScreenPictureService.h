@@ -1,0 +1,16 @@
+// The real picture services: the desktop from the X server, picture files through Qt's readers,
+// the hand-off file through the atomic bitmap writer.
+#pragma once
+
+#include "PictureService.h"
+
+namespace quillaro {
+
+class ScreenPictureService : public PictureService {
+public:
+    Picture grabDesktop() override;
+    std::optional<Image24> loadPicture(const std::filesystem::path& file) override;
+    bool savePicture(const Image24& image, const std::filesystem::path& file) override;
+};
+
+} // namespace quillaro

@@ -1,0 +1,28 @@
+// Turns the signals that ask a program to end (SIGTERM at log-out or shutdown, SIGHUP when the
+// session goes, SIGINT from a terminal) into a Qt signal delivered on the GUI thread, so the run
+// form can tear down as it does when the renderer has gone: music stopped, cursor given back.
+#pragma once
+
+#include <QObject>
+#include <QSocketNotifier>
+#include <memory>
+
+namespace quillaro {
+
+class TerminationSignals : public QObject {
+    Q_OBJECT
+public:
+    explicit TerminationSignals(QObject* parent = nullptr);
+    ~TerminationSignals() override;
+
+signals:
+    void endRequested();
+
+private:
+    void drain();
+
+    int pipe_[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+} // namespace quillaro
