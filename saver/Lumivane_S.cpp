@@ -137,9 +137,11 @@ void Lumivane_S::Timer3_Timer() {
         rendererSeen_ = true;
         return;
     }
-    // Before the renderer has shown its window, its absence only means it is still starting;
-    // one that never shows a window still ends the run once the limit has passed.
-    if (!rendererSeen_ && clock_() - loadedAt_ < RendererShowLimit)
+    // Before the renderer has shown its window, its absence only means it is still starting,
+    // as long as its process is there; one that never shows a window still ends the run once
+    // the limit has passed.
+    const bool starting = rendererPid_ && services_.programs.isRunning(*rendererPid_);
+    if (!rendererSeen_ && starting && clock_() - loadedAt_ < RendererShowLimit)
         return;
     timer3_.stop();
     unload();

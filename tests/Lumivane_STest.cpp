@@ -84,6 +84,7 @@ protected:
         setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
         fakes.program.folder = "/opt/quillaro";
         fakes.folders.result = true;
+        fakes.programs.pid = 4242;
         useBgmPlatform(mci, wave);
     }
     void TearDown() override {
@@ -342,6 +343,22 @@ TEST_F(RunFormTest, RendererNotYetSeenIsWaitedForUpToTheLimit) {
     EXPECT_FALSE(ended());
     EXPECT_TRUE(run.Timer3().isActive());
     now += 100ms; // a renderer that never shows a window still ends the run
+    run.Timer3_Timer();
+    EXPECT_TRUE(ended());
+}
+
+TEST_F(RunFormTest, RendererThatEndsBeforeShowingAWindowEndsTheRunAtOnce) {
+    Lumivane_S& run = load();
+    run.Timer3_Timer();
+    EXPECT_FALSE(ended());
+    fakes.programs.running = false; // crashed, or closed before the first look
+    run.Timer3_Timer();
+    EXPECT_TRUE(ended());
+}
+
+TEST_F(RunFormTest, RendererThatCannotBeStartedEndsTheRunAtTheFirstLook) {
+    fakes.programs.pid.reset();
+    Lumivane_S& run = load();
     run.Timer3_Timer();
     EXPECT_TRUE(ended());
 }

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -123,6 +124,21 @@ TEST(DetachedProgramStarter, PassesArgumentsAsTheyAre) {
     ASSERT_TRUE(starter.startProgram(
         "/bin/sh", {"-c", "printf '%s|' \"$@\" > " + out.string(), "sh", "a b", "", "ü"}));
     EXPECT_EQ(waitForContent(out, std::chrono::seconds(30)), "a b||ü|");
+}
+
+TEST(DetachedProgramStarter, TellsWhetherTheStartedProgramIsStillThere) {
+    DetachedProgramStarter starter;
+    auto pid = starter.startProgram("/bin/sleep", {"60"});
+    ASSERT_TRUE(pid.has_value());
+    EXPECT_TRUE(starter.isRunning(*pid));
+    ASSERT_EQ(kill(static_cast<pid_t>(*pid), SIGKILL), 0);
+    // Ended, whether or not the system has reaped it yet.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (starter.isRunning(*pid) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(starter.isRunning(*pid));
+    EXPECT_FALSE(starter.isRunning(0));
+    EXPECT_FALSE(starter.isRunning(-1));
 }
 
 TEST(DetachedProgramStarter, AProgramThatCannotStartGivesNoPid) {

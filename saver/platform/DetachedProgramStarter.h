@@ -10,6 +10,7 @@ class DetachedProgramStarter : public ProgramStarter {
 public:
     std::optional<std::int64_t> startProgram(const std::filesystem::path& program,
                                              const std::vector<std::string>& args) override;
+    bool isRunning(std::int64_t pid) override;
 };
 
 } // namespace quillaro

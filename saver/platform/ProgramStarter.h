@@ -1,4 +1,5 @@
-// Starting another program (the renderer) without waiting for it.
+// Starting another program (the renderer) without waiting for it, and telling later whether it
+// is still there.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,8 @@ public:
     // started. The started program is never left behind as a zombie of the saver.
     virtual std::optional<std::int64_t> startProgram(const std::filesystem::path& program,
                                                      const std::vector<std::string>& args) = 0;
+    // True while the program started under that process id has not ended.
+    virtual bool isRunning(std::int64_t pid) = 0;
 };
 
 } // namespace quillaro

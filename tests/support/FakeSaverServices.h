@@ -76,7 +76,9 @@ struct FakePrograms : ProgramStarter {
         argsSeen = args;
         return pid;
     }
+    bool isRunning(std::int64_t) override { return running; }
     std::vector<std::string> argsSeen;
+    bool running = true; // whether the started program is still there
 };
 
 struct FakeEnd : ProgramEnd {

@@ -195,6 +195,37 @@ RgbImage XvfbServer::grabRoot() const {
     return out;
 }
 
+void XvfbServer::setRootPicture(const RgbImage& picture) const {
+    auto d = openDisplay(display_);
+    Display* dpy = d.get();
+    const Window root = DefaultRootWindow(dpy);
+    const int screen = DefaultScreen(dpy);
+    std::vector<std::uint32_t> pixels(static_cast<size_t>(picture.width) * picture.height);
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        const std::uint8_t* p = picture.rgb.data() + i * 3;
+        pixels[i] = (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
+    }
+    XImage* image = XCreateImage(dpy, DefaultVisual(dpy, screen), 24, ZPixmap, 0,
+                                 reinterpret_cast<char*>(pixels.data()),
+                                 static_cast<unsigned>(picture.width),
+                                 static_cast<unsigned>(picture.height), 32, 0);
+    if (!image)
+        throw std::runtime_error("XCreateImage failed");
+    const Pixmap pixmap = XCreatePixmap(dpy, root, static_cast<unsigned>(picture.width),
+                                        static_cast<unsigned>(picture.height), 24);
+    GC gc = XCreateGC(dpy, pixmap, 0, nullptr);
+    XPutImage(dpy, pixmap, gc, image, 0, 0, 0, 0, static_cast<unsigned>(picture.width),
+              static_cast<unsigned>(picture.height));
+    XFreeGC(dpy, gc);
+    image->data = nullptr; // the pixels belong to the vector
+    XDestroyImage(image);
+    // The root keeps its own reference to the background, so the pixmap may go with us.
+    XSetWindowBackgroundPixmap(dpy, root, pixmap);
+    XClearWindow(dpy, root);
+    XFreePixmap(dpy, pixmap);
+    XSync(dpy, False);
+}
+
 void XvfbServer::savePng(const RgbImage& image, const std::filesystem::path& path) {
     auto ppm = path;
     ppm.replace_extension(".ppm");

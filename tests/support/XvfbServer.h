@@ -47,6 +47,9 @@ public:
     // The whole root window as the server holds it. Off the 8-8-8 true-colour layout every
     // pixel value's colour comes from the server itself (XQueryColors).
     RgbImage grabRoot() const;
+    // Makes the picture (of the screen's size, on a 24-bit server) the desktop background, the
+    // way a desktop program sets its wallpaper: it stays after this call's connection closes.
+    void setRootPicture(const RgbImage& picture) const;
     // Writes the image as a PNG (through ImageMagick) for a person to look at.
     static void savePng(const RgbImage& image, const std::filesystem::path& path);
 
