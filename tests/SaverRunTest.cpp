@@ -241,6 +241,21 @@ TEST_F(SaverRun, RendererKilledEndsTheRunLikeEscape) {
     EXPECT_EQ(status.code, 0);
 }
 
+TEST_F(SaverRun, TerminationSignalEndsTheSaverButLeavesTheRenderer) {
+    ChildProcess saver = startSaver();
+    const unsigned long window = waitForRenderer();
+    ASSERT_NE(window, 0u);
+    saver.signal(SIGTERM); // log-out or shutdown
+    ExitStatus status;
+    ASSERT_TRUE(endOf(saver, std::chrono::steady_clock::now(), &status));
+    EXPECT_TRUE(status.exited) << "ended by signal " << status.signal;
+    EXPECT_EQ(status.code, 0);
+    // The saver never closes the renderer; it goes on until its own Escape.
+    EXPECT_FALSE(xvfb.findWindows(RendererTitle).empty());
+    pressEscape(window);
+    EXPECT_TRUE(xvfb.waitForNoWindow(RendererTitle, EndTimeout));
+}
+
 TEST_F(SaverRun, UnusableWorkingFolderLetsTheRunGoOn) {
     // A file where the folder should be: nothing can be written there.
     std::ofstream(cache / "v_kord") << "not a folder";
