@@ -8,9 +8,9 @@
 namespace quillaro {
 
 struct Settings {
-    std::string Capture;     // "0" desktop capture, any other number the picture file
-    std::string ImageFile;   // full path of the picture, or empty
-    std::string ImageFolder; // where the picture chooser starts; never stored in the file
+    std::string Capture;        // "0" desktop capture, any other number the picture file
+    std::string ImageFile;      // full path of the picture, or empty
+    std::string ImageFolder;    // where the picture chooser starts; never stored in the file
     std::int16_t BgmKind = 0;   // 0 none, 1 audio CD, 2 MP3 or WAV file
     std::int16_t BgmRepeat = 0; // CD track to keep repeating, 0 for none
     std::string BgmFile;        // full path of the music file, or empty

@@ -1,8 +1,8 @@
 // The hand-off writer: exact header and padding bytes, bottom-up BGR rows, atomic replacement,
 // and clean failures that keep the earlier file.
-#include "Bitmap24Loader.h"
 #include "Bmp24Saver.h"
 
+#include "Bitmap24Loader.h"
 #include "TempDir.h"
 
 #include <atomic>
@@ -110,8 +110,8 @@ TEST(Bmp24Saver, HeaderAndPaddingBytesAreExactForEveryRowLength) {
         expected.insert(expected.end(), {1, 0, 24, 0}); // planes, bits per pixel
         put32(0);                                       // no compression
         put32(imageSize);
-        put32(2835); // 72 dpi across
-        put32(2835); // and down
+        put32(2835);            // 72 dpi across
+        put32(2835);            // and down
         expected.resize(54, 0); // colour counts
         EXPECT_EQ(std::vector<std::uint8_t>(b.begin(), b.begin() + 54), expected);
 

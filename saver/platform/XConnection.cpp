@@ -22,8 +22,12 @@ std::unique_ptr<XConnection> XConnection::open(const char* name) {
     return std::unique_ptr<XConnection>(new XConnection(display));
 }
 
-XConnection::~XConnection() { XCloseDisplay(display_); }
+XConnection::~XConnection() {
+    XCloseDisplay(display_);
+}
 
-unsigned long XConnection::errorCount() { return errorsSeen.load(); }
+unsigned long XConnection::errorCount() {
+    return errorsSeen.load();
+}
 
 } // namespace quillaro

@@ -77,8 +77,7 @@ ChildProcess::ChildProcess(const std::filesystem::path& program, const ProcessOp
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attr, 0);
 
-    int rc = posix_spawnp(&pid_, argv[0].c_str(), &actions, &attr, argvPtrs.data(),
-                          envPtrs.data());
+    int rc = posix_spawnp(&pid_, argv[0].c_str(), &actions, &attr, argvPtrs.data(), envPtrs.data());
     posix_spawnattr_destroy(&attr);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0)
@@ -114,7 +113,9 @@ std::optional<ExitStatus> ChildProcess::waitFor(std::chrono::milliseconds timeou
     }
 }
 
-bool ChildProcess::running() { return !waitFor(std::chrono::milliseconds(0)); }
+bool ChildProcess::running() {
+    return !waitFor(std::chrono::milliseconds(0));
+}
 
 void ChildProcess::signal(int sig) {
     if (pid_ > 0 && !status_)

@@ -12,12 +12,12 @@
 namespace quillaro::test {
 
 struct ProcessOptions {
-    std::vector<std::string> args;                  // without the program name
-    std::map<std::string, std::string> setEnv;      // added to, or replacing, the test's own
-    std::vector<std::string> unsetEnv;              // removed from the test's own
-    std::filesystem::path workDir;                  // empty: the test's own
-    std::filesystem::path stdoutFile;               // empty: inherited
-    std::filesystem::path stderrFile;               // empty: inherited
+    std::vector<std::string> args;             // without the program name
+    std::map<std::string, std::string> setEnv; // added to, or replacing, the test's own
+    std::vector<std::string> unsetEnv;         // removed from the test's own
+    std::filesystem::path workDir;             // empty: the test's own
+    std::filesystem::path stdoutFile;          // empty: inherited
+    std::filesystem::path stderrFile;          // empty: inherited
 };
 
 struct ExitStatus {

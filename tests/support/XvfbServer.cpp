@@ -32,7 +32,9 @@ std::uint8_t eightBits(unsigned short channel) {
     return static_cast<std::uint8_t>((channel * 255u + 32767u) / 65535u);
 }
 
-int ignoreErrors(Display*, XErrorEvent*) { return 0; } // windows may vanish while we look
+int ignoreErrors(Display*, XErrorEvent*) {
+    return 0;
+} // windows may vanish while we look
 
 std::string windowTitle(Display* d, Window w) {
     static Atom netWmName = XInternAtom(d, "_NET_WM_NAME", False);
@@ -82,8 +84,8 @@ XvfbServer::XvfbServer(int width, int height, int depth, std::vector<std::string
     ProcessOptions opts;
     const std::string screen =
         std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
-    opts.args = {"-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten",
-                 "tcp", "-noreset", "+extension", "GLX"};
+    opts.args = {"-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten", "tcp",
+                 "-noreset",   "+extension",           "GLX"};
     opts.args.insert(opts.args.end(), extraArgs.begin(), extraArgs.end());
     opts.stderrFile = "/dev/null";
     server_ = std::make_unique<ChildProcess>("Xvfb", opts);
@@ -152,8 +154,7 @@ RgbImage XvfbServer::grabRoot() const {
     Window root = DefaultRootWindow(d.get());
     XWindowAttributes attrs{};
     XGetWindowAttributes(d.get(), root, &attrs);
-    XImage* img =
-        XGetImage(d.get(), root, 0, 0, attrs.width, attrs.height, AllPlanes, ZPixmap);
+    XImage* img = XGetImage(d.get(), root, 0, 0, attrs.width, attrs.height, AllPlanes, ZPixmap);
     if (!img)
         throw std::runtime_error("XGetImage of the root window failed");
     RgbImage out;
@@ -205,10 +206,9 @@ void XvfbServer::setRootPicture(const RgbImage& picture) const {
         const std::uint8_t* p = picture.rgb.data() + i * 3;
         pixels[i] = (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
     }
-    XImage* image = XCreateImage(dpy, DefaultVisual(dpy, screen), 24, ZPixmap, 0,
-                                 reinterpret_cast<char*>(pixels.data()),
-                                 static_cast<unsigned>(picture.width),
-                                 static_cast<unsigned>(picture.height), 32, 0);
+    XImage* image = XCreateImage(
+        dpy, DefaultVisual(dpy, screen), 24, ZPixmap, 0, reinterpret_cast<char*>(pixels.data()),
+        static_cast<unsigned>(picture.width), static_cast<unsigned>(picture.height), 32, 0);
     if (!image)
         throw std::runtime_error("XCreateImage failed");
     const Pixmap pixmap = XCreatePixmap(dpy, root, static_cast<unsigned>(picture.width),
