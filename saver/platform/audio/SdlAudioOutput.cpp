@@ -55,7 +55,8 @@ int SdlAudioOutput::outputDeviceCount() {
         return 0;
     int count = SDL_GetNumAudioDevices(0);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return count > 0 ? count : 0;
+    // A driver that cannot list its devices (-1) still has its default one to play on.
+    return count < 0 ? 1 : count;
 }
 
 SdlAudioOutput::SdlAudioOutput() {
