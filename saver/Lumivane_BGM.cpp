@@ -1,5 +1,6 @@
 #include "Lumivane_BGM.h"
 
+#include "Conversions.h"
 #include "Settings.h"
 #include "audio/SdlWaveSound.h"
 #include "mci/MciInterpreter.h"
@@ -7,7 +8,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -90,30 +90,6 @@ bool containsErrorMark(std::string text) {
     for (char& c : text)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text.find(ErrorMark) != std::string::npos;
-}
-
-// A reply read as a number the way the run form's language converts text: blanks around it, an
-// optional sign, digits and an optional fraction. Anything else cannot be read.
-std::optional<double> readAsNumber(const std::string& text) {
-    std::size_t begin = text.find_first_not_of(" \t");
-    std::size_t end = text.find_last_not_of(" \t");
-    if (begin == std::string::npos)
-        return std::nullopt;
-    std::string core = text.substr(begin, end - begin + 1);
-    std::size_t i = (core[0] == '+' || core[0] == '-') ? 1 : 0;
-    std::size_t digits = 0;
-    bool point = false;
-    for (; i < core.size(); ++i) {
-        if (std::isdigit(static_cast<unsigned char>(core[i])))
-            ++digits;
-        else if (core[i] == '.' && !point)
-            point = true;
-        else
-            return std::nullopt;
-    }
-    if (digits == 0)
-        return std::nullopt;
-    return std::strtod(core.c_str(), nullptr);
 }
 
 } // namespace
@@ -228,7 +204,7 @@ void CdAudioTick() {
     }
     // The track is read as a number even when the device has stopped; a reply that is no
     // number ends the upkeep.
-    std::optional<double> current = readAsNumber(track);
+    std::optional<double> current = parseNumber(track);
     if (!current) {
         CdKeepPolling = false;
         return;
