@@ -26,6 +26,12 @@ inline constexpr std::size_t OffImageSize = 34;
 
 inline constexpr std::uint16_t BitsPerPixel = 24;
 
+// The largest hand-off picture either program deals with: 32 Mi pixels (an 8K screen fits) and
+// no side beyond 32768. The renderer refuses anything larger before reserving memory for it,
+// so a hostile header cannot make it ask for gigabytes.
+inline constexpr std::uint32_t MaxSide = 32768;
+inline constexpr std::uint64_t MaxPixels = std::uint64_t{32} << 20;
+
 // Bytes per stored row: 3 per pixel, rounded up to a multiple of 4. Computed in 64 bits so a
 // hostile 32-bit width cannot wrap around.
 constexpr std::uint64_t stride(std::uint32_t width) {

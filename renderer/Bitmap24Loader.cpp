@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,8 +31,9 @@ std::optional<Header> readHeader(std::span<const std::uint8_t> bytes) {
     std::uint32_t width = bmp24::readLe32(bytes.data() + bmp24::OffWidth);
     // A negative height marks a top-down file, which the floor would show upside down.
     auto height = static_cast<std::int32_t>(bmp24::readLe32(bytes.data() + bmp24::OffHeight));
-    if (width == 0 || width > MaxPictureSide || height <= 0 ||
-        static_cast<std::uint32_t>(height) > MaxPictureSide)
+    if (width == 0 || width > bmp24::MaxSide || height <= 0 ||
+        static_cast<std::uint32_t>(height) > bmp24::MaxSide ||
+        std::uint64_t{width} * static_cast<std::uint32_t>(height) > bmp24::MaxPixels)
         return std::nullopt;
     Header h{width, static_cast<std::uint32_t>(height), bmp24::stride(width), 0};
     h.fileBytesNeeded = bmp24::PixelOffset + h.stride * h.height;
@@ -69,7 +71,11 @@ std::optional<LoadedPicture> decodeBitmap24(std::span<const std::uint8_t> file) 
     LoadedPicture picture;
     picture.width = header->width;
     picture.height = header->height;
-    picture.pixels.resize(std::size_t{header->width} * header->height);
+    try {
+        picture.pixels.resize(std::size_t{header->width} * header->height);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt; // no memory for it: no picture, like any other refusal
+    }
     const std::uint8_t* row = file.data() + bmp24::PixelOffset;
     RgbPixel* out = picture.pixels.data();
     for (std::uint32_t r = 0; r < header->height; ++r, row += header->stride) {
@@ -98,7 +104,11 @@ std::optional<LoadedPicture> loadBitmap24(const std::filesystem::path& path) {
     auto header = readHeader(bytes);
     if (!header || static_cast<std::uint64_t>(info.st_size) < header->fileBytesNeeded)
         return std::nullopt;
-    bytes.resize(header->fileBytesNeeded);
+    try {
+        bytes.resize(header->fileBytesNeeded);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
     if (!readExactly(file.fd, bytes.data() + bmp24::PixelOffset, bytes.size() - bmp24::PixelOffset))
         return std::nullopt;
     return decodeBitmap24(bytes);

@@ -24,12 +24,9 @@ struct LoadedPicture {
     std::uint32_t height = 0;
 };
 
-// Larger sides are refused; it keeps every size computation far from overflow and still
-// exceeds the largest texture any GL driver makes.
-inline constexpr std::uint32_t MaxPictureSide = 32768;
-
 // The picture in the file at path, or nothing when the file is missing, not a regular file,
-// not a 24-bit uncompressed bottom-up bitmap, or shorter than its rows.
+// not a 24-bit uncompressed bottom-up bitmap, larger than bmp24::MaxSide or bmp24::MaxPixels,
+// shorter than its rows, or when memory for it cannot be had.
 std::optional<LoadedPicture> loadBitmap24(const std::filesystem::path& path);
 
 // The same rules applied to a whole file already in memory.

@@ -29,7 +29,8 @@ std::optional<Image24> loadPictureFile(const std::filesystem::path& path) {
         return std::nullopt;
 
     const QSize size = reader.size();
-    if (!size.isValid() || size.width() > MaxPictureSide || size.height() > MaxPictureSide ||
+    if (!size.isValid() || size.width() > MaxPictureFileSide ||
+        size.height() > MaxPictureFileSide ||
         static_cast<long long>(size.width()) * size.height() > MaxPicturePixels)
         return std::nullopt;
 
@@ -37,7 +38,7 @@ std::optional<Image24> loadPictureFile(const std::filesystem::path& path) {
     if (!reader.read(&decoded) || decoded.isNull())
         return std::nullopt;
     // The decoded size is checked again: a reader may deliver other than its header announced.
-    if (decoded.width() > MaxPictureSide || decoded.height() > MaxPictureSide ||
+    if (decoded.width() > MaxPictureFileSide || decoded.height() > MaxPictureFileSide ||
         static_cast<long long>(decoded.width()) * decoded.height() > MaxPicturePixels)
         return std::nullopt;
     const QImage rgb = decoded.convertToFormat(QImage::Format_RGB888);

@@ -3,6 +3,7 @@
 // before anything is decoded, and the reader's own allocation limit backs that up.
 #pragma once
 
+#include "Bmp24.h"
 #include "Image24.h"
 
 #include <filesystem>
@@ -10,10 +11,10 @@
 
 namespace quillaro {
 
-// Larger pictures are refused before decoding: 32 million pixels already hold a 6000 x 4000
-// photograph, and the renderer keeps nine bytes per pixel of whatever the saver hands over.
-inline constexpr long long MaxPicturePixels = 32LL * 1024 * 1024;
-inline constexpr int MaxPictureSide = 16384;
+// Larger pictures are refused before decoding: 32 Mi pixels already hold a 6000 x 4000
+// photograph, and it is the most the renderer takes from the hand-off file.
+inline constexpr long long MaxPicturePixels = static_cast<long long>(bmp24::MaxPixels);
+inline constexpr int MaxPictureFileSide = 16384;
 
 // The picture in the file, or nothing when the file is missing, unreadable, not a BMP or JPEG
 // (decided by its content, not its name), corrupt beyond decoding, or larger than the limits

@@ -4,6 +4,7 @@
 #include "Bmp24Writer.h"
 #include "TempDir.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -179,15 +180,43 @@ TEST_F(LoadBitmap24, RefusesSizesWhoseBuffersWouldOverflow) {
         {0x55555556u, 3},
         {65536, 65536},
         {1, 0x7FFFFFFFu},
-        {quillaro::MaxPictureSide + 1, 1},
-        {1, quillaro::MaxPictureSide + 1},
-        {quillaro::MaxPictureSide, quillaro::MaxPictureSide}};
+        {bmp24::MaxSide + 1, 1},
+        {1, bmp24::MaxSide + 1},
+        {bmp24::MaxSide, bmp24::MaxSide},
+        {8192, 4097}}; // more pixels than any hand-off picture may have
     for (auto [width, height] : sizes) {
         auto file = patternFile(8, 8);
         bmp24::writeLe32(file.data() + bmp24::OffWidth, width);
         bmp24::writeLe32(file.data() + bmp24::OffHeight, height);
         EXPECT_FALSE(load(file)) << width << " x " << height;
     }
+}
+
+TEST_F(LoadBitmap24, SparseFileOfAHugePictureIsRefusedWithoutReservingItsSize) {
+    // A few kilobytes on disk that claim gigabytes: the header's size and the file's length
+    // agree, so only the size limit stands between the loader and a failed reservation.
+    auto file = patternFile(8, 8);
+    bmp24::writeLe32(file.data() + bmp24::OffWidth, bmp24::MaxSide);
+    bmp24::writeLe32(file.data() + bmp24::OffHeight, bmp24::MaxSide);
+    auto path = dir_ / "sparse.bmp";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(file.data()), bmp24::PixelOffset);
+    }
+    std::filesystem::resize_file(path, bmp24::PixelOffset +
+                                           bmp24::stride(bmp24::MaxSide) * bmp24::MaxSide);
+    EXPECT_FALSE(loadBitmap24(path));
+}
+
+TEST_F(LoadBitmap24, LargestAllowedPictureLoads) {
+    const std::uint32_t width = 8192, height = 4096; // exactly the pixel limit
+    std::vector<std::uint8_t> rgb(std::size_t{width} * height * 3, 0x5A);
+    auto path = dir_ / "largest.bmp";
+    ASSERT_TRUE(bmp24::writeFile(path, bmp24::encode(width, height, rgb)));
+    auto picture = loadBitmap24(path);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->pixels.size(), std::size_t{width} * height);
+    EXPECT_EQ(picture->pixels.back().green, 0x5A);
 }
 
 TEST_F(LoadBitmap24, RefusesWhatIsNotARegularFile) {

@@ -140,10 +140,10 @@ TEST(PictureFile, HeadersAnnouncingHugePicturesAreRefusedBeforeDecoding) {
 
 TEST(PictureFile, APictureAtTheSideLimitStillLoads) {
     TempDir dir;
-    const QImage made = quarters(quillaro::MaxPictureSide, 2);
+    const QImage made = quarters(quillaro::MaxPictureFileSide, 2);
     ASSERT_TRUE(made.save(QString::fromStdString((dir / "long.bmp").string()), "BMP"));
     const std::optional<Image24> loaded = loadPictureFile(dir / "long.bmp");
     ASSERT_TRUE(loaded);
-    EXPECT_EQ(loaded->width(), quillaro::MaxPictureSide);
+    EXPECT_EQ(loaded->width(), quillaro::MaxPictureFileSide);
     EXPECT_EQ(loaded->height(), 2);
 }
