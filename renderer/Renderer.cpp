@@ -1,6 +1,7 @@
 #include "Renderer.h"
 
 #include "HandoffPath.h"
+#include "PrivateFolder.h"
 
 #ifdef QUILLARO_PIN_GL_DRIVER
 #include "GlDriverPin.h"
@@ -169,8 +170,10 @@ void initScene() {
     glMaterialfv(GL_FRONT, GL_SPECULAR, MaterialSpecular);
     glMaterialf(GL_FRONT, GL_SHININESS, MaterialShininess);
 
-    auto path = handoffPath();
-    auto picture = path.empty() ? std::nullopt : loadBitmap24(path);
+    // Only a picture in a folder nobody else can write into is shown.
+    const auto path = handoffPath();
+    auto picture =
+        !path.empty() && isPrivateFolder(path.parent_path()) ? loadBitmap24(path) : std::nullopt;
     if (picture) {
         state.picturePixels = std::move(picture->pixels);
         state.pictureWidth = static_cast<GLsizei>(picture->width);

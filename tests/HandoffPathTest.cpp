@@ -1,5 +1,9 @@
 #include "HandoffPath.h"
 
+#include "PrivateFolder.h"
+#include "TempDir.h"
+
+#include <fstream>
 #include <gtest/gtest.h>
 
 using quillaro::workingFolderFor;
@@ -26,4 +30,25 @@ TEST(HandoffPath, FileLiesInTheWorkingFolder) {
     setenv("XDG_CACHE_HOME", "/srv/c", 1);
     EXPECT_EQ(quillaro::handoffPath(), "/srv/c/v_kord/Lumivane.bmp");
     unsetenv("XDG_CACHE_HOME");
+}
+
+TEST(PrivateFolder, OnlyAFolderOfOursThatOthersCannotWriteCounts) {
+    quillaro::test::TempDir dir;
+    namespace fs = std::filesystem;
+    fs::create_directory(dir / "ours");
+    fs::permissions(dir / "ours", fs::perms::owner_all | fs::perms::group_read);
+    EXPECT_TRUE(quillaro::isPrivateFolder(dir / "ours"));
+
+    fs::create_directory(dir / "shared");
+    fs::permissions(dir / "shared", fs::perms::owner_all | fs::perms::group_write);
+    EXPECT_FALSE(quillaro::isPrivateFolder(dir / "shared"));
+    fs::permissions(dir / "shared", fs::perms::owner_all | fs::perms::others_write);
+    EXPECT_FALSE(quillaro::isPrivateFolder(dir / "shared"));
+
+    fs::create_directory_symlink(dir / "ours", dir / "link");
+    EXPECT_FALSE(quillaro::isPrivateFolder(dir / "link"));
+    std::ofstream(dir / "file") << "x";
+    EXPECT_FALSE(quillaro::isPrivateFolder(dir / "file"));
+    EXPECT_FALSE(quillaro::isPrivateFolder(dir / "missing"));
+    EXPECT_FALSE(quillaro::isPrivateFolder(""));
 }

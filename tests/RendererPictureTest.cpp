@@ -265,6 +265,18 @@ TEST(RendererPicture, HostileHandoffFilesLeaveAGreyFloor) {
         {"header only", bytes(with([](auto& f) { f.resize(54); }))},
         {"empty", bytes({})},
         {"folder", [](const TempDir& c) { std::filesystem::create_directories(handoffFileIn(c)); }},
+        // A good picture, but where others could have put it.
+        {"folder writable by others",
+         [&](const TempDir& c) {
+             placeHandoff(c, red(64, 64));
+             std::filesystem::permissions(c / "v_kord", std::filesystem::perms::all);
+         }},
+        {"folder is a link",
+         [&](const TempDir& c) {
+             std::filesystem::create_directories(c / "elsewhere" / "v_kord");
+             std::filesystem::create_directory_symlink(c / "elsewhere" / "v_kord", c / "v_kord");
+             placeHandoff(c, red(64, 64));
+         }},
         {"fifo",
          [](const TempDir& c) {
              std::filesystem::create_directories(c / "v_kord");

@@ -1,5 +1,7 @@
 #include "PrivateFolderCreator.h"
 
+#include "PrivateFolder.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,16 +26,16 @@ bool createPrivateFolder(const std::filesystem::path& folder) {
         if (::mkdir(prefix.c_str(), PrivateMode) != 0 && errno != EEXIST)
             return false;
     }
-    // Opened without following a link, so what is checked is what the name now refers to.
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat info {};
-    bool ok = ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid();
-    if (ok && (info.st_mode & WritableByOthers))
-        ok = ::fchmod(fd, info.st_mode & 07777 & ~WritableByOthers) == 0;
-    ::close(fd);
-    return ok;
+    // A folder of ours that others may write into is closed to them before it is judged.
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) {
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && info.st_uid == ::geteuid() &&
+            (info.st_mode & WritableByOthers))
+            ::fchmod(fd, info.st_mode & 07777 & ~WritableByOthers);
+        ::close(fd);
+    }
+    return isPrivateFolder(folder);
 }
 
 } // namespace quillaro
