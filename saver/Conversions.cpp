@@ -169,22 +169,25 @@ double integerPart(double value) {
 }
 
 std::string wholeNumberText(double value) {
+    // std::to_chars never looks at the locale, so the mark stays '.' whatever LC_NUMERIC says.
     char buffer[64];
     if (std::fabs(value) < ExactIntegerLimit) {
-        std::snprintf(buffer, sizeof buffer, "%.0f", value);
-        std::string text = buffer;
+        auto end =
+            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 0).ptr;
+        std::string text(buffer, end);
         return text == "-0" ? "0" : text;
     }
     // 15 significant digits, trailing zeros of the mantissa dropped: 1E+20, 1.5E+20.
-    std::snprintf(buffer, sizeof buffer, "%.14E", value);
-    std::string text = buffer;
-    std::size_t mark = text.find('E');
+    auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14).ptr;
+    std::string text(buffer, end);
+    std::size_t mark = text.find('e');
     std::string mantissa = text.substr(0, mark);
     while (mantissa.back() == '0')
         mantissa.pop_back();
     if (mantissa.back() == '.')
         mantissa.pop_back();
-    return mantissa + text.substr(mark);
+    return mantissa + "E" + text.substr(mark + 1);
 }
 
 } // namespace quillaro

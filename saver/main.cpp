@@ -31,6 +31,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", problem->c_str());
         return ExitNoDisplay;
     }
+    // Every service of the saver speaks to the X server; on a Wayland session Qt would put the
+    // run form and the dialogs on Wayland, where other instances cannot find them by title.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
     int toolkitArgc = 1;
     char* toolkitArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackProgramName, nullptr};
     QApplication app(toolkitArgc, toolkitArgv);

@@ -1,5 +1,7 @@
 #include "Conversions.h"
 
+#include "CommaLocale.h"
+
 #include <clocale>
 #include <gtest/gtest.h>
 #include <limits>
@@ -55,14 +57,15 @@ TEST(ValueOf, HugeAndTinyNumbers) {
     EXPECT_EQ(valueOf("1.7976931348623157e308"), std::numeric_limits<double>::max());
 }
 
-TEST(ValueOf, IgnoresTheLocaleDecimalComma) {
-    const char* old = std::setlocale(LC_NUMERIC, nullptr);
-    std::string saved = old ? old : "C";
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
-        GTEST_SKIP() << "no locale with a decimal comma installed";
+TEST(Conversions, IgnoreTheLocaleDecimalComma) {
+    quillaro::test::CommaLocale comma;
+    ASSERT_TRUE(comma.active()) << "localedef could not make a German locale";
     EXPECT_EQ(valueOf("2.5"), 2.5);
     EXPECT_EQ(parseNumber("2.5"), 2.5);
-    std::setlocale(LC_NUMERIC, saved.c_str());
+    EXPECT_FALSE(parseNumber("2,5"));
+    EXPECT_EQ(wholeNumberText(-1.5e20), "-1.5E+20");
+    EXPECT_EQ(wholeNumberText(1e20), "1E+20");
+    EXPECT_EQ(parseNumber(wholeNumberText(1.5e20)), 1.5e20);
 }
 
 TEST(ParseNumber, AcceptsWholeNumbersOnly) {
