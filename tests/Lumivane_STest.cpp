@@ -304,12 +304,21 @@ TEST_F(RunFormTest, KeptCounterOfZeroHidesTheCursorOnceMore) {
     EXPECT_EQ(CursorCount(), -1);
 }
 
+TEST_F(RunFormTest, CloseRequestFromOutsideTearsTheRunDown) {
+    settings().BgmKind = 1;
+    Lumivane_S& run = load();
+    takeCommands();
+    run.close();
+    EXPECT_EQ(takeCommands(), (Texts{"stop cdaudio", "close cdaudio"}));
+    EXPECT_TRUE(ended());
+}
+
 TEST_F(RunFormTest, TeardownRunsOnceWhateverAsksForIt) {
     settings().BgmKind = 1;
     Lumivane_S& run = load();
     takeCommands();
-    run.close(); // a close request from outside
     run.unload();
+    run.close();
     fakes.windows.present.clear();
     run.Timer3_Timer();
     EXPECT_EQ(takeCommands(), (Texts{"stop cdaudio", "close cdaudio"}));

@@ -37,8 +37,9 @@ int ignoreErrors(Display*, XErrorEvent*) {
 } // windows may vanish while we look
 
 std::string windowTitle(Display* d, Window w) {
-    static Atom netWmName = XInternAtom(d, "_NET_WM_NAME", False);
-    static Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
+    // Atoms belong to one server: asked for on every call, never kept across servers.
+    const Atom netWmName = XInternAtom(d, "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
     Atom type = None;
     int format = 0;
     unsigned long count = 0, after = 0;
