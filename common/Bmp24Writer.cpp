@@ -1,72 +1,14 @@
 #include "Bmp24Writer.h"
 
+#include "AtomicFile.h"
 #include "Bmp24.h"
 
-#include <cerrno>
-#include <fcntl.h>
 #include <stdexcept>
-#include <string>
-#include <unistd.h>
 
 namespace quillaro::bmp24 {
 namespace {
 
 constexpr std::uint32_t PixelsPerMetre = 2835; // 72 dpi, what most writers store
-constexpr const char* TemporarySuffix = ".XXXXXX";
-
-// A file descriptor that is closed when it goes.
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    // Closes now, so that an error of the close itself is seen.
-    bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
-// The temporary file's name, removed when it goes unless it has been renamed into place.
-class TemporaryName {
-public:
-    explicit TemporaryName(std::string name) : name_(std::move(name)) {}
-    ~TemporaryName() {
-        if (!kept_)
-            ::unlink(name_.c_str());
-    }
-    TemporaryName(const TemporaryName&) = delete;
-    TemporaryName& operator=(const TemporaryName&) = delete;
-    const std::string& name() const { return name_; }
-    void keep() { kept_ = true; }
-
-private:
-    std::string name_;
-    bool kept_ = false;
-};
-
-bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
 std::vector<std::uint8_t> encode(std::uint32_t width, std::uint32_t height,
@@ -103,33 +45,9 @@ std::vector<std::uint8_t> encode(std::uint32_t width, std::uint32_t height,
 }
 
 bool writeFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    if (path.empty() || !path.has_filename())
-        return false;
-    // The temporary lies beside the target: rename is atomic only within one file system.
-    std::string pattern = path.string() + TemporarySuffix;
-    const int raw = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (raw < 0)
-        return false;
-    Fd fd(raw);
-    TemporaryName temporary(pattern);
-
-    if (!writeAll(fd.get(), bytes.data(), bytes.size()))
-        return false;
-    // The data must be on disk before the new name points at it, or a crash could leave the
-    // renderer a file of the right name and the wrong content.
-    if (::fsync(fd.get()) != 0 || !fd.close())
-        return false;
-    if (::rename(temporary.name().c_str(), path.c_str()) != 0)
-        return false;
-    temporary.keep();
-
-    // Make the rename itself durable; the file is already complete, so a failure here is no
-    // reason to report one.
-    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0)
-        ::fsync(dir.get());
-    return true;
+    constexpr mode_t OwnerOnly = 0600; // what the desktop looked like is nobody else's business
+    return replaceFileAtomically(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()},
+                                 OwnerOnly);
 }
 
 } // namespace quillaro::bmp24

@@ -14,9 +14,8 @@ namespace quillaro::bmp24 {
 std::vector<std::uint8_t> encode(std::uint32_t width, std::uint32_t height,
                                  std::span<const std::uint8_t> rgbTopDown);
 
-// Replaces path with bytes atomically: they go to a temporary file beside it, reach the disk,
-// and only then take the name, so a reader finds the old file or the new one, never half of
-// one. False, with the old file untouched and no temporary left, when that cannot be done.
+// Replaces path with the bytes in one step, readable by this user only; false when that
+// cannot be done (the old file then stays as it was).
 bool writeFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 
 } // namespace quillaro::bmp24

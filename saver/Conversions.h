@@ -1,7 +1,7 @@
-// The number conversions the saver borrows from its original toolkit: the lenient reading of a
-// command-line number, strict reading of a settings value, and rounding to 16- and 32-bit
-// integers with halves going to the even neighbour. Every function is locale-independent: the
-// decimal point is always '.', whatever LC_NUMERIC says.
+// The number conversions the saver relies on, with the rules of a classic BASIC runtime: the
+// lenient reading of a command-line number, strict reading of a settings value, and rounding to 16-
+// and 32-bit integers with halves going to the even neighbour. Every function is
+// locale-independent: the decimal point is always '.', whatever LC_NUMERIC says.
 #pragma once
 
 #include <cstdint>

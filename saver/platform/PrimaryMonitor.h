@@ -1,6 +1,6 @@
 // Where the primary monitor lies on the root window. The desktop capture and the run form's
-// screen size both mean the primary monitor, the one whose top-left corner the original system
-// treats as the screen's origin, not the whole root that spans every monitor.
+// screen size both mean the primary monitor, whose top-left corner is the desktop's origin,
+// not the whole root that spans every monitor.
 #pragma once
 
 #include "XHandles.h"

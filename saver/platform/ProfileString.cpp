@@ -1,5 +1,7 @@
 #include "ProfileString.h"
 
+#include "AtomicFile.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <optional>
@@ -155,55 +157,10 @@ ReadResult readWholeFile(const std::filesystem::path& file, std::string& out, st
     return result;
 }
 
-bool writeAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 mode_t newFileMode() {
     mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
-}
-
-// Writes content to a fresh file beside target and renames it over target.
-bool replaceFile(const std::filesystem::path& target, std::string_view content,
-                 const struct stat* old) {
-    std::filesystem::path folder = target.parent_path();
-    if (folder.empty())
-        folder = ".";
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
-        return false;
-    bool ok = true;
-    if (old) {
-        ok = ::fchmod(fd, old->st_mode & 07777) == 0;
-        if (ok && (old->st_uid != ::geteuid() || old->st_gid != ::getegid()))
-            (void)!::fchown(fd, old->st_uid, old->st_gid); // only root may; others keep theirs
-    } else {
-        ok = ::fchmod(fd, newFileMode()) == 0;
-    }
-    ok = ok && writeAll(fd, content) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(pattern.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(pattern.c_str());
-        return false;
-    }
-    int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd); // the rename itself reaches the disk too
-        ::close(dirFd);
-    }
-    return true;
 }
 
 bool breaksLayout(std::string_view text) {
@@ -283,7 +240,8 @@ bool writePrivateProfileString(std::string_view section, std::string_view key,
     }
     if (read == ReadResult::Ok && updated == text)
         return true;
-    return replaceFile(target, updated, read == ReadResult::Ok ? &info : nullptr);
+    return replaceFileAtomically(target, updated, newFileMode(),
+                                 read == ReadResult::Ok ? &info : nullptr);
 }
 
 } // namespace quillaro

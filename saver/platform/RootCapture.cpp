@@ -76,8 +76,8 @@ ScreenColours screenColours(Display* display, Window root, const XWindowAttribut
         return out;
     std::vector<Rgb> table =
         readColormap(display, shownColormap(display, root, attrs.colormap), entries);
-    // What the original system calls a palette display with 256 entries is, on X, a PseudoColor
-    // visual with a 256-entry colormap: only then does the picture keep the table.
+    // A 256-colour palette screen is, on X, a PseudoColor visual with a 256-entry colormap:
+    // only then does the picture keep the table.
     if (visual->c_class == PseudoColor && entries == PaletteSize) {
         Palette palette;
         std::copy(table.begin(), table.end(), palette.begin());

@@ -19,7 +19,7 @@ std::unique_ptr<XConnection> XConnection::open(const char* name) {
     if (!display)
         return nullptr;
     XSetErrorHandler(countError);
-    return std::unique_ptr<XConnection>(new XConnection(display));
+    return std::make_unique<XConnection>(Opened{}, display);
 }
 
 XConnection::~XConnection() {

@@ -9,6 +9,10 @@
 namespace quillaro {
 
 class XConnection {
+    struct Opened { // only open() can make one, so only open() makes connections
+        explicit Opened() = default;
+    };
+
 public:
     // Opens the display named by DISPLAY (or the name given); null when that fails.
     static std::unique_ptr<XConnection> open(const char* name = nullptr);
@@ -23,8 +27,9 @@ public:
     // needs to know whether its own requests failed compares it before and after an XSync.
     static unsigned long errorCount();
 
+    XConnection(Opened, Display* display) : display_(display) {}
+
 private:
-    explicit XConnection(Display* display) : display_(display) {}
     Display* display_;
 };
 
