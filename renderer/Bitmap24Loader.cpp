@@ -1,13 +1,9 @@
 #include "Bitmap24Loader.h"
 
 #include "Bmp24.h"
+#include "RegularFile.h"
 
-#include <cerrno>
-#include <climits>
-#include <fcntl.h>
 #include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace quillaro {
 namespace {
@@ -40,27 +36,6 @@ std::optional<Header> readHeader(std::span<const std::uint8_t> bytes) {
     return h;
 }
 
-struct FileDescriptor {
-    int fd;
-    ~FileDescriptor() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
-bool readExactly(int fd, std::uint8_t* out, std::size_t count) {
-    while (count > 0) {
-        ssize_t got = ::read(fd, out, count);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        out += got;
-        count -= static_cast<std::size_t>(got);
-    }
-    return true;
-}
-
 } // namespace
 
 std::optional<LoadedPicture> decodeBitmap24(std::span<const std::uint8_t> file) {
@@ -87,29 +62,24 @@ std::optional<LoadedPicture> decodeBitmap24(std::span<const std::uint8_t> file) 
 }
 
 std::optional<LoadedPicture> loadBitmap24(const std::filesystem::path& path) {
-    // Non-blocking, so a FIFO left at the hand-off place cannot stall the start-up; only
-    // regular files are read.
-    FileDescriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
-    if (file.fd < 0)
-        return std::nullopt;
-    struct stat info {};
-    if (::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
+    auto file = RegularFile::open(path);
+    if (!file)
         return std::nullopt;
 
     // The header first: it says how much of the file is needed, so nothing beyond the rows
     // is read and a file shorter than its rows is refused before any large reservation.
     std::vector<std::uint8_t> bytes(bmp24::PixelOffset);
-    if (!readExactly(file.fd, bytes.data(), bytes.size()))
+    if (!file->readExactly(bytes.data(), bytes.size()))
         return std::nullopt;
     auto header = readHeader(bytes);
-    if (!header || static_cast<std::uint64_t>(info.st_size) < header->fileBytesNeeded)
+    if (!header || static_cast<std::uint64_t>(file->info().st_size) < header->fileBytesNeeded)
         return std::nullopt;
     try {
         bytes.resize(header->fileBytesNeeded);
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
-    if (!readExactly(file.fd, bytes.data() + bmp24::PixelOffset, bytes.size() - bmp24::PixelOffset))
+    if (!file->readExactly(bytes.data() + bmp24::PixelOffset, bytes.size() - bmp24::PixelOffset))
         return std::nullopt;
     return decodeBitmap24(bytes);
 }

@@ -3,11 +3,9 @@
 #include "Conversions.h"
 #include "HandoffPath.h"
 #include "ProfileString.h"
+#include "RegularFile.h"
 #include "Settings.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace quillaro {
 namespace {
@@ -190,14 +188,7 @@ bool FileExists(const std::string& path) {
         name.pop_back();
     if (name.empty() || name.find('\0') != std::string::npos)
         return false;
-    // Non-blocking, so that a FIFO under the name cannot stall the saver.
-    int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat info {};
-    bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    ::close(fd);
-    return regular;
+    return RegularFile::open(name).has_value();
 }
 
 std::string ParentFolder(const std::string& path) {

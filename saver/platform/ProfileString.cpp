@@ -1,12 +1,10 @@
 #include "ProfileString.h"
 
 #include "AtomicFile.h"
+#include "RegularFile.h"
 
-#include <cerrno>
-#include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace quillaro {
@@ -125,36 +123,26 @@ std::string_view unquoted(std::string_view value) {
 enum class ReadResult { Ok, Missing, Unreadable };
 
 // The whole file when it is a regular file of acceptable size; never blocks on a FIFO or device.
-ReadResult readWholeFile(const std::filesystem::path& file, std::string& out, struct stat& info) {
-    int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT ? ReadResult::Missing : ReadResult::Unreadable;
-    ReadResult result = ReadResult::Ok;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<unsigned long long>(info.st_size) > MaxProfileFileBytes) {
-        result = ReadResult::Unreadable;
-    } else {
-        out.clear();
-        char buffer[65536];
-        for (;;) {
-            ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0) {
-                result = ReadResult::Unreadable;
-                break;
-            }
-            if (n == 0)
-                break;
-            out.append(buffer, static_cast<std::size_t>(n));
-            if (out.size() > MaxProfileFileBytes) { // grew while we read
-                result = ReadResult::Unreadable;
-                break;
-            }
-        }
+ReadResult readWholeFile(const std::filesystem::path& path, std::string& out, struct stat& info) {
+    bool missing = false;
+    auto file = RegularFile::open(path, &missing);
+    if (!file)
+        return missing ? ReadResult::Missing : ReadResult::Unreadable;
+    info = file->info();
+    if (static_cast<unsigned long long>(info.st_size) > MaxProfileFileBytes)
+        return ReadResult::Unreadable;
+    out.clear();
+    char buffer[65536];
+    for (;;) {
+        const long long n = file->readSome(buffer, sizeof buffer);
+        if (n < 0)
+            return ReadResult::Unreadable;
+        if (n == 0)
+            return ReadResult::Ok;
+        out.append(buffer, static_cast<std::size_t>(n));
+        if (out.size() > MaxProfileFileBytes) // grew while we read
+            return ReadResult::Unreadable;
     }
-    ::close(fd);
-    return result;
 }
 
 mode_t newFileMode() {

@@ -1,0 +1,37 @@
+// A file opened for reading only when it is a regular file. It is opened without blocking, so a
+// FIFO or a device left under a name the programs read (the settings file, the hand-off
+// picture, a chosen picture) can never stall them, and it is closed when it goes.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <sys/stat.h>
+
+namespace quillaro {
+
+class RegularFile {
+public:
+    // The open file, or nothing when it cannot be opened or is not a regular file; missing is
+    // set (when given) to whether nothing at all was there.
+    static std::optional<RegularFile> open(const std::filesystem::path& path,
+                                           bool* missing = nullptr);
+    ~RegularFile();
+    RegularFile(RegularFile&& other) noexcept;
+    RegularFile& operator=(RegularFile&&) = delete;
+    RegularFile(const RegularFile&) = delete;
+    RegularFile& operator=(const RegularFile&) = delete;
+
+    const struct stat& info() const { return info_; }
+    // Reads exactly count bytes; false at the end of the file or on an error.
+    bool readExactly(void* out, std::size_t count);
+    // Reads up to count bytes; the number read (0 at the end), or -1 on an error.
+    long long readSome(void* out, std::size_t count);
+
+private:
+    RegularFile(int fd, const struct stat& info) : fd_(fd), info_(info) {}
+    int fd_;
+    struct stat info_;
+};
+
+} // namespace quillaro
