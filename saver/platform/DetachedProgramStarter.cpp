@@ -1,5 +1,6 @@
 #include "DetachedProgramStarter.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
 #include <fstream>
@@ -15,8 +16,7 @@ DetachedProgramStarter::startProgram(const std::filesystem::path& program,
     for (const auto& arg : args)
         arguments << QString::fromStdString(arg);
     qint64 pid = 0;
-    if (!QProcess::startDetached(QString::fromStdString(program.string()), arguments, QString(),
-                                 &pid))
+    if (!QProcess::startDetached(QFile::decodeName(program.c_str()), arguments, QString(), &pid))
         return std::nullopt;
     return static_cast<std::int64_t>(pid);
 }

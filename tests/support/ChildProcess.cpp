@@ -71,7 +71,8 @@ ChildProcess::ChildProcess(const std::filesystem::path& program, const ProcessOp
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (!options.workDir.empty())
         posix_spawn_file_actions_addchdir_np(&actions, options.workDir.c_str());
-    // Its own process group, so a test can end the program and anything it started at once.
+    // Its own process group, so a test can end the program and the children that stay in its
+    // group at once (a program started detached, in a session of its own, is not among them).
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
