@@ -7,7 +7,12 @@
 #include "TempDir.h"
 #include "TestMedia.h"
 #include "ToneAnalysis.h"
+#include "audio/SdlAudioOutput.h"
+#include "audio/SdlMusicStream.h"
+#include "audio/SdlWaveSound.h"
+#include "cd/CdPcmPlayer.h"
 #include "cd/CdSectorReader.h"
+#include "cd/CdioDrive.h"
 
 #include <cdio/cdio.h>
 #include <chrono>
@@ -17,6 +22,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <thread>
+#include <type_traits>
 #include <unistd.h>
 
 using namespace quillaro;
@@ -24,6 +30,15 @@ using namespace quillaro::test;
 using namespace std::chrono_literals;
 
 namespace {
+
+// Each of these frees a sound or drive handle when it goes; a copy would free it twice.
+template <typename T>
+constexpr bool cannotBeCopied = !std::is_copy_constructible_v<T> && !std::is_copy_assignable_v<T>;
+static_assert(cannotBeCopied<SdlAudioOutput>);
+static_assert(cannotBeCopied<SdlMusicStream>);
+static_assert(cannotBeCopied<SdlWaveSound>);
+static_assert(cannotBeCopied<CdPcmPlayer>);
+static_assert(cannotBeCopied<CdioDrive>);
 
 constexpr auto Mp3TimerPeriod = 1000ms;
 constexpr auto CdTimerPeriod = 200ms;

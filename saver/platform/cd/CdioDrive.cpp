@@ -36,11 +36,11 @@ std::int32_t CdioDrive::open(std::unique_ptr<CdDrive>& out, CdReadMethod method)
     std::unique_ptr<_CdIo, CdioCloser> cdio(cdio_open(source.c_str(), DRIVER_UNKNOWN));
     if (!cdio)
         return mci_error::InvalidDeviceName;
-    out.reset(new CdioDrive(std::move(cdio), method));
+    out = std::make_unique<CdioDrive>(Passkey{}, std::move(cdio), method);
     return 0;
 }
 
-CdioDrive::CdioDrive(std::unique_ptr<_CdIo, CdioCloser> cdio, CdReadMethod method)
+CdioDrive::CdioDrive(Passkey, std::unique_ptr<_CdIo, CdioCloser> cdio, CdReadMethod method)
     : cdio_(std::move(cdio)) {
     image_ = isImageDriver(cdio_get_driver_id(cdio_.get()));
     readToc();

@@ -16,6 +16,14 @@ namespace quillaro {
 enum class CdReadMethod { Automatic, Plain, Paranoia };
 
 class CdioDrive : public CdDrive {
+    // Only open() makes one: it holds the key to the constructor.
+    struct Passkey {
+        explicit Passkey() = default;
+    };
+    struct CdioCloser {
+        void operator()(_CdIo* cdio) const;
+    };
+
 public:
     static constexpr const char* DriveVariable = "CDROM";
 
@@ -24,6 +32,7 @@ public:
     // drives through paranoia.
     static std::int32_t open(std::unique_ptr<CdDrive>& out,
                              CdReadMethod method = CdReadMethod::Automatic);
+    CdioDrive(Passkey, std::unique_ptr<_CdIo, CdioCloser> cdio, CdReadMethod method);
     ~CdioDrive() override;
 
     CdMedia media() const override { return media_; }
@@ -37,11 +46,6 @@ public:
     std::chrono::nanoseconds workerCpuTime() const;
 
 private:
-    struct CdioCloser {
-        void operator()(_CdIo* cdio) const;
-    };
-
-    CdioDrive(std::unique_ptr<_CdIo, CdioCloser> cdio, CdReadMethod method);
     void readToc();
 
     std::unique_ptr<_CdIo, CdioCloser> cdio_;
