@@ -23,9 +23,12 @@ class PlainReader : public CdSectorReader {
 public:
     explicit PlainReader(CdIo_t* cdio) : cdio_(cdio) {}
     bool read(std::int32_t first, int count, std::int16_t* out) override {
-        if (cdio_read_audio_sectors(cdio_, out, first, static_cast<std::uint32_t>(count)) !=
-            DRIVER_OP_SUCCESS)
-            return false;
+        // One sector a call: a read of several that runs off the end of an image file reports
+        // success with only some of them filled, while a single sector comes whole or not at all.
+        for (int i = 0; i < count; ++i)
+            if (cdio_read_audio_sectors(cdio_, out + static_cast<std::size_t>(i) * SectorSamples,
+                                        first + i, 1) != DRIVER_OP_SUCCESS)
+                return false;
         littleEndianToHost(out, static_cast<std::size_t>(count) * SectorSamples);
         return true;
     }
