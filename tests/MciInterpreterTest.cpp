@@ -298,14 +298,20 @@ TEST_F(MciInterpreterTest, CdPlayFailsWhenThereIsNoSoundOutput) {
     EXPECT_EQ(ask("status cdaudio mode"), "stopped");
 }
 
+CdToc discOf(std::vector<std::int32_t> starts, std::vector<bool> audio, std::int32_t leadout,
+             std::int32_t firstSessionEnd = 0) {
+    CdToc toc;
+    toc.trackStart = std::move(starts);
+    toc.audio = std::move(audio);
+    toc.leadout = leadout;
+    toc.firstSessionEnd = firstSessionEnd;
+    return toc;
+}
+
 // A disc with data before and after its sound: data 0..999, audio 1000..2499 and 2500..3999,
 // data 4000..4999.
 CdToc mixedDisc() {
-    CdToc toc;
-    toc.trackStart = {0, 1000, 2500, 4000};
-    toc.audio = {false, true, true, false};
-    toc.leadout = 5000;
-    return toc;
+    return discOf({0, 1000, 2500, 4000}, {false, true, true, false}, 5000);
 }
 
 TEST_F(MciInterpreterTest, CdPlaysOnlyTheSoundAndNeverADataTrack) {
@@ -336,11 +342,7 @@ TEST_F(MciInterpreterTest, CdPlaysOnlyTheSoundAndNeverADataTrack) {
 }
 
 TEST_F(MciInterpreterTest, CdPlaysTheSoundOnEachSideOfADataTrackInTurn) {
-    CdToc toc;
-    toc.trackStart = {0, 1000, 2000};
-    toc.audio = {true, false, true};
-    toc.leadout = 3000;
-    backend->cdDisc = toc;
+    backend->cdDisc = discOf({0, 1000, 2000}, {true, false, true}, 3000);
     openCd();
     auto* drive = backend->lastDrive;
     ASSERT_EQ(code("play cdaudio"), 0);
@@ -356,12 +358,7 @@ TEST_F(MciInterpreterTest, CdPlaysTheSoundOnEachSideOfADataTrackInTurn) {
 TEST_F(MciInterpreterTest, CdSoundEndsWhereTheFirstSessionEnds) {
     // An enhanced CD: sound in tracks 1 and 2, its session ending at 2400, then the gap before
     // the data session's track 3.
-    CdToc toc;
-    toc.trackStart = {0, 1000, 13800};
-    toc.audio = {true, true, false};
-    toc.leadout = 20000;
-    toc.firstSessionEnd = 2400;
-    backend->cdDisc = toc;
+    backend->cdDisc = discOf({0, 1000, 13800}, {true, true, false}, 20000, 2400);
     openCd();
     auto* drive = backend->lastDrive;
     ASSERT_EQ(code("play cdaudio"), 0);

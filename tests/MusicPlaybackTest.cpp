@@ -68,6 +68,12 @@ int peakOf(const Samples& samples) {
     return peak;
 }
 
+// One tick of the CD timer, which must keep the upkeep going.
+void tickCd() {
+    CdAudioTick();
+    ASSERT_TRUE(CdKeepPolling);
+}
+
 bool allSilent(const std::filesystem::path& output) {
     if (!std::filesystem::exists(output))
         return true;
@@ -244,11 +250,7 @@ TEST_F(MusicPlayback, CdWithoutRepeatPlaysTheWholeDiscAndStartsItAgain) {
 
     std::vector<int> labels;
     bool played = driveUntil(
-        [] {
-            CdAudioTick();
-            ASSERT_TRUE(CdKeepPolling);
-        },
-        CdTimerPeriod,
+        tickCd, CdTimerPeriod,
         [](const std::vector<int>& l) { return toneSequence(l, MinRun).size() >= 8; }, DiscTones,
         30s, labels);
     ASSERT_TRUE(played) << describe(labels);
@@ -270,11 +272,7 @@ TEST_F(MusicPlayback, CdWithRepeatKeepsPlayingThatTrack) {
         return sequence;
     };
     bool repeated = driveUntil(
-        [] {
-            CdAudioTick();
-            ASSERT_TRUE(CdKeepPolling);
-        },
-        CdTimerPeriod,
+        tickCd, CdTimerPeriod,
         [&](const std::vector<int>& l) {
             return withoutTrackThree(toneSequence(l, MinRun)).size() >= 6;
         },
@@ -304,11 +302,7 @@ TEST_F(MusicPlayback, CdPlaysOnlyTheSoundOfADiscWithDataTracks) {
     const std::vector<double> tones{DiscTones[0], DiscTones[1]};
     std::vector<int> labels;
     bool played = driveUntil(
-        [] {
-            CdAudioTick();
-            ASSERT_TRUE(CdKeepPolling);
-        },
-        CdTimerPeriod,
+        tickCd, CdTimerPeriod,
         [](const std::vector<int>& l) { return toneSequence(l, MinRun).size() >= 4; }, tones, 30s,
         labels);
     ASSERT_TRUE(played) << describe(labels);
@@ -339,11 +333,7 @@ TEST_F(MusicPlayback, AnUnreadableStretchEndsTheDiscAndTheNextTickStartsItAgain)
 
     std::vector<int> labels;
     bool again = driveUntil(
-        [] {
-            CdAudioTick();
-            ASSERT_TRUE(CdKeepPolling);
-        },
-        CdTimerPeriod,
+        tickCd, CdTimerPeriod,
         [](const std::vector<int>& l) { return toneSequence(l, MinRun).size() >= 5; }, DiscTones,
         30s, labels);
     ASSERT_TRUE(again) << describe(labels);
