@@ -148,6 +148,7 @@ void PlayMp3() {
 
 bool IsMp3Playing() {
     MciReply result = channel().send(Mp3Status, Mp3ModeLength);
+    // Stored on failure too: the command service empties the buffer first, so no mode is left.
     storeInBuffer(mp3ModeBuffer, result.text, Mp3ModeLength);
     return startsWith(mp3ModeBuffer, Playing);
 }
@@ -193,6 +194,7 @@ void CdAudioTick() {
     }
     MciReply mode = channel().send(CdMode, CdModeLength);
     LastApiResult = mode.code;
+    // Stored on failure too: the command service empties the buffer first, so no mode is left.
     storeInBuffer(cdModeBuffer, mode.text, CdModeLength);
     const bool stopped = startsWith(cdModeBuffer, Stopped);
 

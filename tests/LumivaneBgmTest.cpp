@@ -151,6 +151,24 @@ TEST_F(LumivaneBgm, IsMp3PlayingLooksAtTheBufferNotAtTheResultCode) {
     EXPECT_TRUE(IsMp3Playing());
 }
 
+TEST_F(LumivaneBgm, AFailedModeQueryLeavesNoModeBehindNotTheLastOne) {
+    // The command service empties the reply buffer before each command, so a failed status
+    // answers with no mode at all.
+    mci.queue["status MP3Play mode"] = {{0, "playing"}, {263, ""}};
+    EXPECT_TRUE(IsMp3Playing());
+    EXPECT_FALSE(IsMp3Playing()) << "the earlier \"playing\" is gone";
+    mci.sent.clear();
+
+    scriptCd("1", "stopped");
+    CdAudioTick();
+    ASSERT_EQ(mci.takeTexts(), plus(CdStatusQueries, {"play cdaudio"}));
+    mci.always["status cdaudio mode"] = {263, ""};
+    CdAudioTick();
+    EXPECT_EQ(mci.takeTexts(), CdStatusQueries)
+        << "no play on the strength of the earlier \"stopped\"";
+    EXPECT_EQ(LastApiResult, 263);
+}
+
 TEST_F(LumivaneBgm, Mp3TickRestartsFromTheStartOnlyWhenNotPlaying) {
     mci.queue["status MP3Play mode"] = {{0, "playing"}, {0, "stopped"}, {263, ""}};
     Mp3Tick();

@@ -298,6 +298,113 @@ TEST_F(MciInterpreterTest, CdPlayFailsWhenThereIsNoSoundOutput) {
     EXPECT_EQ(ask("status cdaudio mode"), "stopped");
 }
 
+CdToc discOf(std::vector<std::int32_t> starts, std::vector<bool> audio, std::int32_t leadout,
+             std::int32_t firstSessionEnd = 0) {
+    CdToc toc;
+    toc.trackStart = std::move(starts);
+    toc.audio = std::move(audio);
+    toc.leadout = leadout;
+    toc.firstSessionEnd = firstSessionEnd;
+    return toc;
+}
+
+// A disc with data before and after its sound: data 0..999, audio 1000..2499 and 2500..3999,
+// data 4000..4999.
+CdToc mixedDisc() {
+    return discOf({0, 1000, 2500, 4000}, {false, true, true, false}, 5000);
+}
+
+TEST_F(MciInterpreterTest, CdPlaysOnlyTheSoundAndNeverADataTrack) {
+    backend->cdDisc = mixedDisc();
+    openCd();
+    auto* drive = backend->lastDrive;
+    EXPECT_EQ(ask("status cdaudio current track"), "2") << "the disc starts at its sound";
+    EXPECT_EQ(ask("play cdaudio"), "");
+    EXPECT_EQ(drive->plays.back(), std::make_pair(1000, 4000)) << "ends before the data";
+    EXPECT_EQ(ask("play cdaudio from 1"), "");
+    EXPECT_EQ(drive->plays.back(), std::make_pair(1000, 4000)) << "a data track is skipped";
+    EXPECT_EQ(ask("play cdaudio from 3:0:10 to 4:0:5"), "");
+    EXPECT_EQ(drive->plays.back(), std::make_pair(3250, 4000)) << "never into the data";
+    EXPECT_EQ(ask("play cdaudio from 2 to 3"), "");
+    EXPECT_EQ(drive->plays.back(), std::make_pair(1000, 2500)) << "a range within the sound";
+    const auto plays = drive->plays.size();
+    EXPECT_EQ(code("play cdaudio from 4"), mci_error::OutOfRange) << "nothing but data after it";
+    EXPECT_EQ(code("play cdaudio from 1 to 1:0:5"), mci_error::OutOfRange) << "data only";
+    EXPECT_EQ(drive->plays.size(), plays);
+
+    // Played to the end of its sound, the disc goes back to its start, not into the data.
+    ASSERT_EQ(code("play cdaudio from 3"), 0);
+    drive->finish();
+    EXPECT_EQ(ask("status cdaudio mode"), "stopped");
+    EXPECT_EQ(ask("status cdaudio position"), "02:00:00:00");
+    ASSERT_EQ(code("play cdaudio"), 0);
+    EXPECT_EQ(drive->plays.back(), std::make_pair(1000, 4000));
+}
+
+TEST_F(MciInterpreterTest, CdPlaysTheSoundOnEachSideOfADataTrackInTurn) {
+    backend->cdDisc = discOf({0, 1000, 2000}, {true, false, true}, 3000);
+    openCd();
+    auto* drive = backend->lastDrive;
+    ASSERT_EQ(code("play cdaudio"), 0);
+    EXPECT_EQ(drive->plays.back(), std::make_pair(0, 1000));
+    drive->finish();
+    ASSERT_EQ(code("play cdaudio"), 0);
+    EXPECT_EQ(drive->plays.back(), std::make_pair(2000, 3000)) << "on after the data track";
+    drive->finish();
+    ASSERT_EQ(code("play cdaudio"), 0);
+    EXPECT_EQ(drive->plays.back(), std::make_pair(0, 1000)) << "then the disc again";
+}
+
+TEST_F(MciInterpreterTest, CdSoundEndsWhereTheFirstSessionEnds) {
+    // An enhanced CD: sound in tracks 1 and 2, its session ending at 2400, then the gap before
+    // the data session's track 3.
+    backend->cdDisc = discOf({0, 1000, 13800}, {true, true, false}, 20000, 2400);
+    openCd();
+    auto* drive = backend->lastDrive;
+    ASSERT_EQ(code("play cdaudio"), 0);
+    EXPECT_EQ(drive->plays.back(), std::make_pair(0, 2400));
+    ASSERT_EQ(code("play cdaudio from 2:0:10 to 3"), 0);
+    EXPECT_EQ(drive->plays.back(), std::make_pair(1750, 2400));
+    EXPECT_EQ(code("play cdaudio from 2:1:0"), mci_error::OutOfRange) << "inside the gap";
+    drive->finish();
+    EXPECT_EQ(ask("status cdaudio current track"), "1") << "back at the start";
+}
+
+TEST_F(MciInterpreterTest, CdReadFailureEndsTheDiscAndTheNextPlayStartsItAgain) {
+    openCd();
+    auto* drive = backend->lastDrive;
+    ASSERT_EQ(code("play cdaudio"), 0);
+    drive->failAt(1234);
+    EXPECT_EQ(ask("status cdaudio mode"), "stopped");
+    EXPECT_EQ(ask("status cdaudio position"), "01:00:00:00") << "not the sector that failed";
+    EXPECT_EQ(drive->mediaChecks, 1);
+    ASSERT_EQ(code("play cdaudio"), 0);
+    EXPECT_EQ(drive->plays.back(), std::make_pair(0, 4000));
+
+    // A play of one track that fails also ends there, and the next plain play starts the disc.
+    ASSERT_EQ(code("play cdaudio from 3"), 0);
+    drive->failAt(2600);
+    ASSERT_EQ(code("play cdaudio"), 0);
+    EXPECT_EQ(drive->plays.back(), std::make_pair(0, 4000));
+
+    // A stop by command is no failure: the position stays where the sound was.
+    drive->heard = 300;
+    ASSERT_EQ(code("stop cdaudio"), 0);
+    EXPECT_EQ(ask("status cdaudio position"), "01:00:04:00");
+    EXPECT_EQ(drive->mediaChecks, 2);
+}
+
+TEST_F(MciInterpreterTest, CdDiscFoundGoneAfterAFailedReadIsNotReady) {
+    openCd();
+    auto* drive = backend->lastDrive;
+    ASSERT_EQ(code("play cdaudio"), 0);
+    drive->mediaOnCheck = CdMedia::NoDisc;
+    drive->failAt(500);
+    EXPECT_EQ(code("status cdaudio current track"), mci_error::DeviceNotReady);
+    EXPECT_EQ(ask("status cdaudio mode"), "not ready");
+    EXPECT_EQ(code("play cdaudio"), mci_error::DeviceNotReady);
+}
+
 TEST(CdTimeFormatTest, ReadsShortenedPositionsInEachFormat) {
     quillaro::test::FakeCdDrive drive;
     const CdToc& toc = drive.toc();

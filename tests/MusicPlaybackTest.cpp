@@ -7,7 +7,12 @@
 #include "TempDir.h"
 #include "TestMedia.h"
 #include "ToneAnalysis.h"
+#include "audio/SdlAudioOutput.h"
+#include "audio/SdlMusicStream.h"
+#include "audio/SdlWaveSound.h"
+#include "cd/CdPcmPlayer.h"
 #include "cd/CdSectorReader.h"
+#include "cd/CdioDrive.h"
 
 #include <cdio/cdio.h>
 #include <chrono>
@@ -17,6 +22,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <thread>
+#include <type_traits>
 #include <unistd.h>
 
 using namespace quillaro;
@@ -24,6 +30,15 @@ using namespace quillaro::test;
 using namespace std::chrono_literals;
 
 namespace {
+
+// Each of these frees a sound or drive handle when it goes; a copy would free it twice.
+template <typename T>
+constexpr bool cannotBeCopied = !std::is_copy_constructible_v<T> && !std::is_copy_assignable_v<T>;
+static_assert(cannotBeCopied<SdlAudioOutput>);
+static_assert(cannotBeCopied<SdlMusicStream>);
+static_assert(cannotBeCopied<SdlWaveSound>);
+static_assert(cannotBeCopied<CdPcmPlayer>);
+static_assert(cannotBeCopied<CdioDrive>);
 
 constexpr auto Mp3TimerPeriod = 1000ms;
 constexpr auto CdTimerPeriod = 200ms;
@@ -43,6 +58,20 @@ std::vector<Samples> discTracks() {
 bool startsWith(const std::vector<int>& sequence, const std::vector<int>& prefix) {
     return sequence.size() >= prefix.size() &&
            std::equal(prefix.begin(), prefix.end(), sequence.begin());
+}
+
+// The loudest sample heard on either channel.
+int peakOf(const Samples& samples) {
+    int peak = 0;
+    for (std::int16_t s : samples)
+        peak = std::max(peak, std::abs(int{s}));
+    return peak;
+}
+
+// One tick of the CD timer, which must keep the upkeep going.
+void tickCd() {
+    CdAudioTick();
+    ASSERT_TRUE(CdKeepPolling);
 }
 
 bool allSilent(const std::filesystem::path& output) {
@@ -75,6 +104,17 @@ protected:
     }
 
     std::filesystem::path output() const { return dir / "heard.raw"; }
+
+    // Asks for the CD's mode until it is no longer "playing", without ticks in between.
+    std::string modeOnceThePlayEnds() {
+        auto deadline = std::chrono::steady_clock::now() + 30s;
+        std::string mode = QueryMci("status cdaudio mode");
+        while (mode == "playing" && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(PollPeriod);
+            mode = QueryMci("status cdaudio mode");
+        }
+        return mode;
+    }
 
     // Calls tick every period until the labels of what was heard satisfy done, or time is up.
     bool driveUntil(const std::function<void()>& tick, std::chrono::milliseconds period,
@@ -210,11 +250,7 @@ TEST_F(MusicPlayback, CdWithoutRepeatPlaysTheWholeDiscAndStartsItAgain) {
 
     std::vector<int> labels;
     bool played = driveUntil(
-        [] {
-            CdAudioTick();
-            ASSERT_TRUE(CdKeepPolling);
-        },
-        CdTimerPeriod,
+        tickCd, CdTimerPeriod,
         [](const std::vector<int>& l) { return toneSequence(l, MinRun).size() >= 8; }, DiscTones,
         30s, labels);
     ASSERT_TRUE(played) << describe(labels);
@@ -236,11 +272,7 @@ TEST_F(MusicPlayback, CdWithRepeatKeepsPlayingThatTrack) {
         return sequence;
     };
     bool repeated = driveUntil(
-        [] {
-            CdAudioTick();
-            ASSERT_TRUE(CdKeepPolling);
-        },
-        CdTimerPeriod,
+        tickCd, CdTimerPeriod,
         [&](const std::vector<int>& l) {
             return withoutTrackThree(toneSequence(l, MinRun)).size() >= 6;
         },
@@ -257,6 +289,70 @@ TEST_F(MusicPlayback, CdWithRepeatKeepsPlayingThatTrack) {
         }
     }
     StopCdAudio();
+}
+
+TEST_F(MusicPlayback, CdPlaysOnlyTheSoundOfADiscWithDataTracks) {
+    // Data before the sound, as on a mixed-mode disc, and after it, as on an enhanced CD.
+    const auto sound = discTracks().front();
+    setenv("CDROM",
+           writeCdImage(dir.path(), {dataTrack(2.0), DiscTrack{sound}, dataTrack(3.0)}).c_str(), 1);
+    OpenCdAudio();
+    EXPECT_EQ(QueryMci("status cdaudio current track"), "2") << "the disc starts at its sound";
+
+    const std::vector<double> tones{DiscTones[0], DiscTones[1]};
+    std::vector<int> labels;
+    bool played = driveUntil(
+        tickCd, CdTimerPeriod,
+        [](const std::vector<int>& l) { return toneSequence(l, MinRun).size() >= 4; }, tones, 30s,
+        labels);
+    ASSERT_TRUE(played) << describe(labels);
+    EXPECT_TRUE(startsWith(toneSequence(labels, MinRun), {0, 1, 0, 1})) << describe(labels);
+    // The data as sound would be noise at full scale: far louder than the tones, and no tone.
+    EXPECT_LE(peakOf(readOutput(output())), ToneAmplitude) << describe(labels);
+    std::size_t noisy = 0;
+    for (const ToneRun& run : runsOf(labels))
+        noisy += run.tone == Mixed && run.windows > 2 ? run.windows : 0;
+    EXPECT_EQ(noisy, 0u) << describe(labels);
+    StopCdAudio();
+}
+
+TEST_F(MusicPlayback, AnUnreadableStretchEndsTheDiscAndTheNextTickStartsItAgain) {
+    setenv("CDROM", writeCdImage(dir.path(), discTracks()).c_str(), 1);
+    OpenCdAudio();
+    // Once the table of contents has been read, the image shrinks: the disc cannot be read beyond
+    // 0.4 s into track 2 (track 1 is 75 sectors).
+    constexpr std::uintmax_t ReadableSectors = 75 + 30;
+    std::filesystem::resize_file(dir / "disc.bin", ReadableSectors * CdSectorReader::SectorBytes);
+
+    CdAudioTick();
+    ASSERT_TRUE(CdKeepPolling);
+    EXPECT_EQ(modeOnceThePlayEnds(), "stopped");
+    EXPECT_EQ(QueryMci("status cdaudio position"), "01:00:00:00") << "not the unreadable sector";
+    EXPECT_EQ(toneSequence(labelWindows(readOutput(output()), DiscTones), MinRun),
+              (std::vector<int>{0, 1, 2}));
+
+    std::vector<int> labels;
+    bool again = driveUntil(
+        tickCd, CdTimerPeriod,
+        [](const std::vector<int>& l) { return toneSequence(l, MinRun).size() >= 5; }, DiscTones,
+        30s, labels);
+    ASSERT_TRUE(again) << describe(labels);
+    EXPECT_TRUE(startsWith(toneSequence(labels, MinRun), {0, 1, 2, 0, 1})) << describe(labels);
+    StopCdAudio();
+}
+
+TEST_F(MusicPlayback, ADiscImageTakenAwayWhilePlayingEndsTheCdUpkeep) {
+    auto cue = writeCdImage(dir.path(), discTracks());
+    setenv("CDROM", cue.c_str(), 1);
+    OpenCdAudio();
+    CdAudioTick();
+    ASSERT_EQ(QueryMci("status cdaudio mode"), "playing");
+    std::filesystem::remove(cue);
+    std::filesystem::resize_file(dir / "disc.bin", 0);
+    EXPECT_EQ(modeOnceThePlayEnds(), "not ready");
+    CdAudioTick();
+    EXPECT_FALSE(CdKeepPolling);
+    EXPECT_EQ(LastApiResult, 276);
 }
 
 TEST_F(MusicPlayback, BothCdReadersGiveTheDiscsSamplesAsWritten) {

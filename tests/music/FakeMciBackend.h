@@ -5,6 +5,7 @@
 
 #include "mci/MciBackend.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,24 +61,42 @@ public:
         if (!playWorks)
             return false;
         isPlaying = true;
+        failed = false;
         heard = from;
         return true;
     }
-    void stop() override { isPlaying = false; }
+    void stop() override {
+        isPlaying = false;
+        failed = false;
+    }
     bool playing() const override { return isPlaying; }
     std::int32_t position() const override { return heard; }
+    bool readFailed() const override { return failed; }
+    void checkMedia() override {
+        ++mediaChecks;
+        mediaState = mediaOnCheck;
+    }
 
     // The range has been heard to its end.
     void finish() {
         isPlaying = false;
         heard = plays.back().second;
     }
+    // The sector could not be read: the sound stopped there.
+    void failAt(std::int32_t sector) {
+        isPlaying = false;
+        failed = true;
+        heard = sector;
+    }
 
     CdMedia mediaState = CdMedia::Present;
+    CdMedia mediaOnCheck = CdMedia::Present; // what a look at the disc finds
     CdToc disc;
     bool isPlaying = false;
+    bool failed = false;
     std::int32_t heard = 0;
     bool playWorks = true;
+    int mediaChecks = 0;
     std::vector<std::pair<std::int32_t, std::int32_t>> plays;
 };
 
@@ -98,6 +117,8 @@ public:
             return cdResult;
         auto drive = std::make_unique<FakeCdDrive>();
         drive->mediaState = cdMedia;
+        if (cdDisc)
+            drive->disc = *cdDisc;
         lastDrive = drive.get();
         out = std::move(drive);
         return 0;
@@ -106,6 +127,7 @@ public:
     std::int32_t musicResult = 0;
     std::int32_t cdResult = 0;
     CdMedia cdMedia = CdMedia::Present;
+    std::optional<CdToc> cdDisc; // the disc in drives opened from now on, if not the usual one
     std::vector<std::string> openedPaths;
     int cdOpens = 0;
     FakeMusicStream* lastStream = nullptr;

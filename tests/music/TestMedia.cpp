@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fstream>
 #include <numbers>
+#include <random>
 #include <stdexcept>
 
 namespace quillaro::test {
@@ -11,6 +12,7 @@ namespace {
 
 constexpr std::size_t SectorSamples = 2352 / 2;
 constexpr int FramesPerSecond = 75;
+constexpr unsigned DataSeed = 12345;
 
 void put16(std::ofstream& out, std::uint16_t v) {
     char b[2] = {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
@@ -65,21 +67,33 @@ void writeWav(const std::filesystem::path& path, const Samples& samples) {
         throw std::runtime_error("cannot write " + path.string());
 }
 
+DiscTrack dataTrack(double seconds) {
+    return DiscTrack{{}, seconds};
+}
+
 std::filesystem::path writeCdImage(const std::filesystem::path& folder,
-                                   const std::vector<Samples>& tracks) {
+                                   const std::vector<DiscTrack>& tracks) {
     std::ofstream bin(folder / "disc.bin", std::ios::binary);
     std::ofstream cue(folder / "disc.cue");
     cue << "FILE \"disc.bin\" BINARY\n";
+    std::minstd_rand noise(DataSeed);
     std::size_t sector = 0;
     for (std::size_t t = 0; t < tracks.size(); ++t) {
-        Samples padded = tracks[t];
+        const bool data = tracks[t].dataSeconds > 0.0;
+        Samples padded = tracks[t].sound;
+        if (data) {
+            padded.resize(
+                static_cast<std::size_t>(std::lround(tracks[t].dataSeconds * TestRate) * 2));
+            for (std::int16_t& s : padded)
+                s = static_cast<std::int16_t>(noise());
+        }
         padded.resize((padded.size() + SectorSamples - 1) / SectorSamples * SectorSamples, 0);
         char index[32];
         std::snprintf(index, sizeof index, "%02zu:%02zu:%02zu", sector / FramesPerSecond / 60,
                       sector / FramesPerSecond % 60, sector % FramesPerSecond);
         char header[96];
-        std::snprintf(header, sizeof header, "  TRACK %02zu AUDIO\n    INDEX 01 %s\n", t + 1,
-                      index);
+        std::snprintf(header, sizeof header, "  TRACK %02zu %s\n    INDEX 01 %s\n", t + 1,
+                      data ? "MODE1/2352" : "AUDIO", index);
         cue << header;
         putSamples(bin, padded);
         sector += padded.size() / SectorSamples;
@@ -87,6 +101,14 @@ std::filesystem::path writeCdImage(const std::filesystem::path& folder,
     if (!bin || !cue)
         throw std::runtime_error("cannot write the disc image in " + folder.string());
     return folder / "disc.cue";
+}
+
+std::filesystem::path writeCdImage(const std::filesystem::path& folder,
+                                   const std::vector<Samples>& tracks) {
+    std::vector<DiscTrack> sound;
+    for (const Samples& track : tracks)
+        sound.push_back(DiscTrack{track});
+    return writeCdImage(folder, sound);
 }
 
 } // namespace quillaro::test

@@ -44,7 +44,7 @@ std::shared_ptr<SdlAudioOutput> SdlAudioOutput::acquire() {
     std::lock_guard lock(sharedMutex);
     if (auto existing = shared.lock())
         return existing;
-    std::shared_ptr<SdlAudioOutput> output(new SdlAudioOutput());
+    auto output = std::make_shared<SdlAudioOutput>(Passkey{});
     shared = output;
     return output;
 }
@@ -59,7 +59,7 @@ int SdlAudioOutput::outputDeviceCount() {
     return count < 0 ? 1 : count;
 }
 
-SdlAudioOutput::SdlAudioOutput() {
+SdlAudioOutput::SdlAudioOutput(Passkey) {
     quietLibraries();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return;

@@ -16,6 +16,11 @@
 namespace quillaro {
 
 class SdlAudioOutput {
+    // Only acquire() makes one: it holds the key to the constructor.
+    struct Passkey {
+        explicit Passkey() = default;
+    };
+
 public:
     static constexpr int SampleRate = 44100;
     static constexpr int Channels = 2;
@@ -27,6 +32,7 @@ public:
     // Silences the libraries' own printing on standard error; done once, before first use.
     static void quietLibraries();
 
+    explicit SdlAudioOutput(Passkey);
     ~SdlAudioOutput();
     SdlAudioOutput(const SdlAudioOutput&) = delete;
     SdlAudioOutput& operator=(const SdlAudioOutput&) = delete;
@@ -37,7 +43,6 @@ public:
     void setPcmSource(PcmSource* source);
 
 private:
-    SdlAudioOutput();
     static void postMix(void* self, unsigned char* stream, int bytes);
 
     bool sdlStarted_ = false;

@@ -45,22 +45,26 @@ std::unique_ptr<SdlMusicStream> SdlMusicStream::load(std::shared_ptr<SdlAudioOut
                                                      const std::string& path) {
     if (!output->isOpen())
         return nullptr;
-    Mix_Music* music = nullptr;
+    std::unique_ptr<Mix_Music, MusicFreer> music;
     {
         SilencedStderr quiet;
-        music = Mix_LoadMUS(path.c_str());
+        music.reset(Mix_LoadMUS(path.c_str()));
     }
     if (!music)
         return nullptr;
-    return std::unique_ptr<SdlMusicStream>(new SdlMusicStream(std::move(output), music));
+    return std::make_unique<SdlMusicStream>(Passkey{}, std::move(output), std::move(music));
 }
 
-SdlMusicStream::SdlMusicStream(std::shared_ptr<SdlAudioOutput> output, _Mix_Music* music)
-    : output_(std::move(output)), music_(music) {}
+void SdlMusicStream::MusicFreer::operator()(_Mix_Music* music) const {
+    Mix_FreeMusic(music);
+}
+
+SdlMusicStream::SdlMusicStream(Passkey, std::shared_ptr<SdlAudioOutput> output,
+                               std::unique_ptr<_Mix_Music, MusicFreer> music)
+    : output_(std::move(output)), music_(std::move(music)) {}
 
 SdlMusicStream::~SdlMusicStream() {
     stop();
-    Mix_FreeMusic(music_);
 }
 
 bool SdlMusicStream::ownsStream() const {
@@ -68,7 +72,7 @@ bool SdlMusicStream::ownsStream() const {
 }
 
 bool SdlMusicStream::play(double fromSeconds) {
-    if (Mix_FadeInMusicPos(music_, 0, 0, fromSeconds) != 0)
+    if (Mix_FadeInMusicPos(music_.get(), 0, 0, fromSeconds) != 0)
         return false;
     owner = this;
     return true;
@@ -103,12 +107,12 @@ double SdlMusicStream::positionSeconds() const {
         return stoppedAt_;
     if (!Mix_PlayingMusic())
         return lengthSeconds() > 0.0 ? lengthSeconds() : stoppedAt_; // it played to its end
-    double position = Mix_GetMusicPosition(music_);
+    double position = Mix_GetMusicPosition(music_.get());
     return position >= 0.0 ? position : 0.0;
 }
 
 double SdlMusicStream::lengthSeconds() const {
-    return Mix_MusicDuration(music_);
+    return Mix_MusicDuration(music_.get());
 }
 
 } // namespace quillaro

@@ -12,10 +12,20 @@ struct _Mix_Music;
 namespace quillaro {
 
 class SdlMusicStream : public MusicStream {
+    // Only load() makes one: it holds the key to the constructor.
+    struct Passkey {
+        explicit Passkey() = default;
+    };
+    struct MusicFreer {
+        void operator()(_Mix_Music* music) const;
+    };
+
 public:
     // The file decoded and ready, or nullptr when it does not decode (the output must be open).
     static std::unique_ptr<SdlMusicStream> load(std::shared_ptr<SdlAudioOutput> output,
                                                 const std::string& path);
+    SdlMusicStream(Passkey, std::shared_ptr<SdlAudioOutput> output,
+                   std::unique_ptr<_Mix_Music, MusicFreer> music);
     ~SdlMusicStream() override;
 
     bool play(double fromSeconds) override;
@@ -27,11 +37,10 @@ public:
     double lengthSeconds() const override;
 
 private:
-    SdlMusicStream(std::shared_ptr<SdlAudioOutput> output, _Mix_Music* music);
     bool ownsStream() const;
 
     std::shared_ptr<SdlAudioOutput> output_;
-    _Mix_Music* music_;
+    std::unique_ptr<_Mix_Music, MusicFreer> music_; // freed while the output is still open
     double stoppedAt_ = 0.0;
 };
 

@@ -10,6 +10,10 @@ constexpr int LoopForever = -1;
 
 } // namespace
 
+void SdlWaveSound::ChunkFreer::operator()(Mix_Chunk* chunk) const {
+    Mix_FreeChunk(chunk);
+}
+
 SdlWaveSound::~SdlWaveSound() {
     stop();
 }
@@ -19,14 +23,10 @@ bool SdlWaveSound::playLooped(const std::string& path) {
     auto output = SdlAudioOutput::acquire();
     if (!output->isOpen())
         return false;
-    Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
-    if (!chunk)
+    std::unique_ptr<Mix_Chunk, ChunkFreer> chunk(Mix_LoadWAV(path.c_str()));
+    if (!chunk || Mix_PlayChannel(LoopChannel, chunk.get(), LoopForever) < 0)
         return false;
-    if (Mix_PlayChannel(LoopChannel, chunk, LoopForever) < 0) {
-        Mix_FreeChunk(chunk);
-        return false;
-    }
-    chunk_ = chunk;
+    chunk_ = std::move(chunk);
     output_ = std::move(output);
     return true;
 }
@@ -34,8 +34,7 @@ bool SdlWaveSound::playLooped(const std::string& path) {
 bool SdlWaveSound::stop() {
     if (chunk_) {
         Mix_HaltChannel(LoopChannel);
-        Mix_FreeChunk(chunk_);
-        chunk_ = nullptr;
+        chunk_.reset();
     }
     output_.reset();
     return true;

@@ -20,8 +20,12 @@ public:
     int outputDeviceCount() override;
 
 private:
-    std::shared_ptr<SdlAudioOutput> output_; // held only while a sound loops
-    Mix_Chunk* chunk_ = nullptr;
+    struct ChunkFreer {
+        void operator()(Mix_Chunk* chunk) const;
+    };
+
+    std::shared_ptr<SdlAudioOutput> output_;       // held only while a sound loops
+    std::unique_ptr<Mix_Chunk, ChunkFreer> chunk_; // freed before the output lets go
 };
 
 } // namespace quillaro

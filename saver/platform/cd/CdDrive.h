@@ -16,6 +16,9 @@ struct CdToc {
     std::vector<std::int32_t> trackStart; // first sector of each track, from firstTrack on
     std::vector<bool> audio;              // whether each track holds sound
     std::int32_t leadout = 0;             // the sector after the last track
+    // On a disc whose data follows in a session of its own (an enhanced CD), the sector after
+    // the sound of the first session: the gap between the sessions cannot be read. 0 otherwise.
+    std::int32_t firstSessionEnd = 0;
 
     int trackCount() const { return static_cast<int>(trackStart.size()); }
     int lastTrack() const { return firstTrack + trackCount() - 1; }
@@ -38,11 +41,16 @@ public:
     virtual bool play(std::int32_t from, std::int32_t to) = 0;
     // Stops at once; position() then stays where the sound was.
     virtual void stop() = 0;
-    // False once stopped, and once the range has been played to its end.
+    // False once stopped, and once the range has been played to its end or up to a sector that
+    // could not be read.
     virtual bool playing() const = 0;
     // The sector being heard while playing; where the sound stopped afterwards (the end of the
     // range when it played to its end).
     virtual std::int32_t position() const = 0;
+    // True when the last play ended early because the disc could not be read.
+    virtual bool readFailed() const = 0;
+    // Looks again whether the disc is still there (after a failed read); media() tells.
+    virtual void checkMedia() = 0;
 };
 
 } // namespace quillaro

@@ -51,6 +51,7 @@ bool CdPcmPlayer::play(std::int32_t from, std::int32_t to) {
         heard_ = from;
         active_ = from < to;
         endReached_ = from >= to;
+        readFailed_ = false;
     }
     wake_.notify_all();
     return true;
@@ -61,6 +62,7 @@ void CdPcmPlayer::stop() {
     ++request_;
     clearRing();
     active_ = false;
+    readFailed_ = false;
 }
 
 bool CdPcmPlayer::playing() const {
@@ -71,6 +73,11 @@ bool CdPcmPlayer::playing() const {
 std::int32_t CdPcmPlayer::position() const {
     std::lock_guard lock(mutex_);
     return heard_;
+}
+
+bool CdPcmPlayer::readFailed() const {
+    std::lock_guard lock(mutex_);
+    return readFailed_;
 }
 
 std::chrono::nanoseconds CdPcmPlayer::workerCpuTime() const {
@@ -146,8 +153,10 @@ void CdPcmPlayer::run() {
         if (request != request_)
             continue; // stopped or restarted meanwhile
         if (!ok) {
-            // An unreadable stretch ends the play where the sound was read up to.
+            // An unreadable stretch ends the play where the sound was read up to; the reader is
+            // not asked again until the next play.
             endReached_ = true;
+            readFailed_ = true;
             continue;
         }
         for (int i = 0; i < count; ++i) {

@@ -36,6 +36,8 @@ public:
     void stop();
     bool playing() const;
     std::int32_t position() const;
+    // True when the last play ended early on a sector that could not be read.
+    bool readFailed() const;
     // CPU time the worker thread has used so far.
     std::chrono::nanoseconds workerCpuTime() const;
 
@@ -57,7 +59,8 @@ private:
     std::condition_variable wake_;
     bool quit_ = false;
     bool active_ = false;       // a play is under way and has not been heard to its end
-    bool endReached_ = false;   // the worker has read the whole range
+    bool endReached_ = false;   // the worker has read the whole range, or all it could
+    bool readFailed_ = false;   // the worker stopped reading at a sector that failed
     std::uint64_t request_ = 0; // changes with every play and stop
     std::int32_t readNext_ = 0;
     std::int32_t end_ = 0;

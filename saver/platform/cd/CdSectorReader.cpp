@@ -23,9 +23,12 @@ class PlainReader : public CdSectorReader {
 public:
     explicit PlainReader(CdIo_t* cdio) : cdio_(cdio) {}
     bool read(std::int32_t first, int count, std::int16_t* out) override {
-        if (cdio_read_audio_sectors(cdio_, out, first, static_cast<std::uint32_t>(count)) !=
-            DRIVER_OP_SUCCESS)
-            return false;
+        // One sector a call: a read of several that runs off the end of an image file reports
+        // success with only some of them filled, while a single sector comes whole or not at all.
+        for (int i = 0; i < count; ++i)
+            if (cdio_read_audio_sectors(cdio_, out + static_cast<std::size_t>(i) * SectorSamples,
+                                        first + i, 1) != DRIVER_OP_SUCCESS)
+                return false;
         littleEndianToHost(out, static_cast<std::size_t>(count) * SectorSamples);
         return true;
     }
@@ -34,20 +37,27 @@ private:
     CdIo_t* cdio_;
 };
 
+// Paranoia's view of the drive; the libcdio handle under it stays with its owner.
+struct DriveCloser {
+    void operator()(cdrom_drive_t* drive) const { cdio_cddap_close_no_free_cdio(drive); }
+};
+struct ParanoiaFreer {
+    void operator()(cdrom_paranoia_t* paranoia) const { cdio_paranoia_free(paranoia); }
+};
+using DriveHandle = std::unique_ptr<cdrom_drive_t, DriveCloser>;
+using ParanoiaHandle = std::unique_ptr<cdrom_paranoia_t, ParanoiaFreer>;
+
 class ParanoiaReader : public CdSectorReader {
 public:
-    ParanoiaReader(cdrom_drive_t* drive, cdrom_paranoia_t* paranoia)
-        : drive_(drive), paranoia_(paranoia) {}
-    ~ParanoiaReader() override {
-        cdio_paranoia_free(paranoia_);
-        cdio_cddap_close_no_free_cdio(drive_);
-    }
+    ParanoiaReader(DriveHandle drive, ParanoiaHandle paranoia)
+        : drive_(std::move(drive)), paranoia_(std::move(paranoia)) {}
     bool read(std::int32_t first, int count, std::int16_t* out) override {
         if (first != next_)
-            cdio_paranoia_seek(paranoia_, first, SEEK_SET);
+            cdio_paranoia_seek(paranoia_.get(), first, SEEK_SET);
         for (int i = 0; i < count; ++i) {
             // Paranoia hands back samples already in the host's byte order.
-            const std::int16_t* sector = cdio_paranoia_read_limited(paranoia_, nullptr, MaxRetries);
+            const std::int16_t* sector =
+                cdio_paranoia_read_limited(paranoia_.get(), nullptr, MaxRetries);
             if (!sector) {
                 next_ = -1;
                 return false;
@@ -61,8 +71,8 @@ public:
 private:
     // Background music would rather skip a scratch than stall on it.
     static constexpr int MaxRetries = 3;
-    cdrom_drive_t* drive_;
-    cdrom_paranoia_t* paranoia_;
+    DriveHandle drive_;
+    ParanoiaHandle paranoia_; // declared last, so freed before the drive closes
     std::int32_t next_ = -1;
 };
 
@@ -73,20 +83,14 @@ std::unique_ptr<CdSectorReader> CdSectorReader::plain(CdIo_t* cdio) {
 }
 
 std::unique_ptr<CdSectorReader> CdSectorReader::paranoia(CdIo_t* cdio) {
-    cdrom_drive_t* drive = cdio_cddap_identify_cdio(cdio, CDDA_MESSAGE_FORGETIT, nullptr);
-    if (!drive)
+    DriveHandle drive(cdio_cddap_identify_cdio(cdio, CDDA_MESSAGE_FORGETIT, nullptr));
+    if (!drive || cdio_cddap_open(drive.get()) != 0)
         return nullptr;
-    if (cdio_cddap_open(drive) != 0) {
-        cdio_cddap_close_no_free_cdio(drive);
+    ParanoiaHandle paranoia(cdio_paranoia_init(drive.get()));
+    if (!paranoia)
         return nullptr;
-    }
-    cdrom_paranoia_t* paranoia = cdio_paranoia_init(drive);
-    if (!paranoia) {
-        cdio_cddap_close_no_free_cdio(drive);
-        return nullptr;
-    }
-    cdio_paranoia_modeset(paranoia, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
-    return std::make_unique<ParanoiaReader>(drive, paranoia);
+    cdio_paranoia_modeset(paranoia.get(), PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
+    return std::make_unique<ParanoiaReader>(std::move(drive), std::move(paranoia));
 }
 
 } // namespace quillaro

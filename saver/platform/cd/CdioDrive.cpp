@@ -5,12 +5,18 @@
 #include <cdio/cdio.h>
 #include <cdio/memory.h>
 #include <cdio/mmc.h>
+#include <cdio/mmc_ll_cmds.h>
 #include <cstdlib>
+#include <filesystem>
 
 namespace quillaro {
 namespace {
 
 constexpr int TrayIsOpen = 1;
+// Between the sound of an enhanced CD and its data session: the first session's lead-out (6750
+// sectors), the next one's lead-in (4500) and the pregap of its first track (150).
+constexpr std::int32_t SessionGap = 11400;
+constexpr unsigned DefaultMmcTimeout = 0; // libcdio's own
 
 bool isImageDriver(driver_id_t id) {
     return id == DRIVER_BINCUE || id == DRIVER_CDRDAO || id == DRIVER_NRG;
@@ -36,12 +42,13 @@ std::int32_t CdioDrive::open(std::unique_ptr<CdDrive>& out, CdReadMethod method)
     std::unique_ptr<_CdIo, CdioCloser> cdio(cdio_open(source.c_str(), DRIVER_UNKNOWN));
     if (!cdio)
         return mci_error::InvalidDeviceName;
-    out.reset(new CdioDrive(std::move(cdio), method));
+    out = std::make_unique<CdioDrive>(Passkey{}, std::move(cdio), std::move(source), method);
     return 0;
 }
 
-CdioDrive::CdioDrive(std::unique_ptr<_CdIo, CdioCloser> cdio, CdReadMethod method)
-    : cdio_(std::move(cdio)) {
+CdioDrive::CdioDrive(Passkey, std::unique_ptr<_CdIo, CdioCloser> cdio, std::string source,
+                     CdReadMethod method)
+    : cdio_(std::move(cdio)), source_(std::move(source)) {
     image_ = isImageDriver(cdio_get_driver_id(cdio_.get()));
     readToc();
     bool usePlain = method == CdReadMethod::Plain || (method == CdReadMethod::Automatic && image_);
@@ -72,7 +79,28 @@ void CdioDrive::readToc() {
         toc_.audio.push_back(cdio_get_track_format(cdio_.get(), t) == TRACK_FORMAT_AUDIO);
     }
     toc_.leadout = cdio_get_track_lsn(cdio_.get(), CDIO_CDROM_LEADOUT_TRACK);
+    lsn_t lastSession = 0;
+    if (cdio_get_last_session(cdio_.get(), &lastSession) == DRIVER_OP_SUCCESS &&
+        lastSession > SessionGap)
+        toc_.firstSessionEnd = lastSession - SessionGap;
     media_ = toc_.leadout > toc_.trackStart.front() ? CdMedia::Present : CdMedia::NoDisc;
+}
+
+void CdioDrive::checkMedia() {
+    if (media_ != CdMedia::Present)
+        return;
+    if (image_) {
+        std::error_code error;
+        if (!std::filesystem::exists(source_, error))
+            media_ = CdMedia::NoDisc;
+        return;
+    }
+    const driver_return_code_t ready = mmc_test_unit_ready(cdio_.get(), DefaultMmcTimeout);
+    // A drive that cannot be asked this way is taken to still hold its disc.
+    if (ready == DRIVER_OP_SUCCESS || ready == DRIVER_OP_UNSUPPORTED ||
+        ready == DRIVER_OP_NO_DRIVER)
+        return;
+    media_ = mmc_get_tray_status(cdio_.get()) == TrayIsOpen ? CdMedia::TrayOpen : CdMedia::NoDisc;
 }
 
 bool CdioDrive::play(std::int32_t from, std::int32_t to) {
@@ -86,6 +114,9 @@ bool CdioDrive::playing() const {
 }
 std::int32_t CdioDrive::position() const {
     return player_->position();
+}
+bool CdioDrive::readFailed() const {
+    return player_->readFailed();
 }
 std::chrono::nanoseconds CdioDrive::workerCpuTime() const {
     return player_->workerCpuTime();

@@ -1,7 +1,8 @@
 // The CD drive through libcdio: the drive named by the environment variable CDROM (a device such
 // as /dev/sr1, or a .cue/.toc/.nrg disc image), else libcdio's default drive. Opening reads the
 // table of contents once, on the calling thread; from then on only the player's worker thread
-// touches the drive.
+// touches the drive, except for the look at the disc after a failed read, when the worker is
+// idle.
 #pragma once
 
 #include "CdDrive.h"
@@ -16,6 +17,14 @@ namespace quillaro {
 enum class CdReadMethod { Automatic, Plain, Paranoia };
 
 class CdioDrive : public CdDrive {
+    // Only open() makes one: it holds the key to the constructor.
+    struct Passkey {
+        explicit Passkey() = default;
+    };
+    struct CdioCloser {
+        void operator()(_CdIo* cdio) const;
+    };
+
 public:
     static constexpr const char* DriveVariable = "CDROM";
 
@@ -24,6 +33,8 @@ public:
     // drives through paranoia.
     static std::int32_t open(std::unique_ptr<CdDrive>& out,
                              CdReadMethod method = CdReadMethod::Automatic);
+    CdioDrive(Passkey, std::unique_ptr<_CdIo, CdioCloser> cdio, std::string source,
+              CdReadMethod method);
     ~CdioDrive() override;
 
     CdMedia media() const override { return media_; }
@@ -32,19 +43,18 @@ public:
     void stop() override;
     bool playing() const override;
     std::int32_t position() const override;
+    bool readFailed() const override;
+    // A drive is asked whether it is ready; an image counts as taken out once its file is gone.
+    void checkMedia() override;
 
     // CPU time the reading thread has used so far.
     std::chrono::nanoseconds workerCpuTime() const;
 
 private:
-    struct CdioCloser {
-        void operator()(_CdIo* cdio) const;
-    };
-
-    CdioDrive(std::unique_ptr<_CdIo, CdioCloser> cdio, CdReadMethod method);
     void readToc();
 
     std::unique_ptr<_CdIo, CdioCloser> cdio_;
+    std::string source_; // the drive or image file, as opened
     bool image_ = false;
     CdMedia media_ = CdMedia::NoDisc;
     CdToc toc_;

@@ -2,6 +2,8 @@
 
 #include "MciErrors.h"
 
+#include <algorithm>
+
 namespace quillaro {
 namespace {
 
@@ -37,16 +39,54 @@ std::int32_t CdAudioDevice::discStart() const {
     return toc.startOf(toc.firstTrack);
 }
 
+bool CdAudioDevice::isAudio(int track) const {
+    const CdToc& toc = drive_->toc();
+    const auto index = static_cast<std::size_t>(track - toc.firstTrack);
+    return index < toc.audio.size() && toc.audio[index];
+}
+
+std::optional<std::int32_t> CdAudioDevice::soundFrom(std::int32_t sector) const {
+    const CdToc& toc = drive_->toc();
+    if (toc.trackCount() == 0)
+        return std::nullopt;
+    for (int t = CdTimeFormat::trackOf(sector, toc); t <= toc.lastTrack(); ++t) {
+        if (!isAudio(t))
+            continue;
+        const std::int32_t start = std::max(sector, toc.startOf(t));
+        if (start < soundEnd(start))
+            return start;
+    }
+    return std::nullopt;
+}
+
+std::int32_t CdAudioDevice::soundEnd(std::int32_t sector) const {
+    const CdToc& toc = drive_->toc();
+    int last = CdTimeFormat::trackOf(sector, toc);
+    while (last < toc.lastTrack() && isAudio(last + 1))
+        ++last;
+    std::int32_t end = std::min(toc.endOf(last), toc.leadout);
+    if (toc.firstSessionEnd > toc.startOf(last) && toc.firstSessionEnd < end)
+        end = toc.firstSessionEnd;
+    return end;
+}
+
 std::int32_t CdAudioDevice::currentSector() {
     if (drive_->playing())
         return drive_->position();
     if (started_) {
-        // The play has ended since we last looked: keep where it stopped, and go back to the
-        // start of the disc when that was its end.
+        // The play has ended since we last looked.
         started_ = false;
-        position_ = drive_->position();
-        if (position_ >= drive_->toc().leadout)
+        if (drive_->readFailed()) {
+            // An unreadable sector ends the disc: the next play starts it again instead of
+            // failing at that sector over and over. The disc itself may have gone.
+            drive_->checkMedia();
             position_ = discStart();
+        } else {
+            // Keep where it stopped, unless no sound is left after that.
+            position_ = drive_->position();
+            if (!soundFrom(position_))
+                position_ = discStart();
+        }
     }
     return position_;
 }
@@ -90,10 +130,10 @@ MciReply CdAudioDevice::execute(MciCommand& command) {
 }
 
 MciReply CdAudioDevice::play(MciCommand& command) {
+    std::int32_t from = currentSector();
     if (drive_->media() != CdMedia::Present)
         return MciReply::fail(mci_error::DeviceNotReady);
     const CdToc& toc = drive_->toc();
-    std::int32_t from = currentSector();
     std::int32_t to = toc.leadout;
     bool fromGiven = false;
     bool toGiven = false;
@@ -112,14 +152,19 @@ MciReply CdAudioDevice::play(MciCommand& command) {
         (isFrom ? from : to) = sector;
         (isFrom ? fromGiven : toGiven) = true;
     }
-    if (from >= toc.leadout || from > to)
+    if (from > to)
         return MciReply::fail(mci_error::OutOfRange);
+    // Played as sound, a data track is noise and the gap before a data session cannot be read.
+    const std::optional<std::int32_t> start = soundFrom(from);
+    if (!start || *start > to)
+        return MciReply::fail(mci_error::OutOfRange);
+    const std::int32_t end = std::min(to, soundEnd(*start));
     drive_->stop();
-    if (!drive_->play(from, to)) {
+    if (!drive_->play(*start, end)) {
         started_ = false;
         return MciReply::fail(mci_error::Hardware);
     }
-    position_ = from;
+    position_ = *start;
     started_ = true;
     return MciReply::ok();
 }
@@ -132,11 +177,11 @@ MciReply CdAudioDevice::status(MciCommand& command) {
 }
 
 MciReply CdAudioDevice::statusItem(MciCommand& command) {
+    currentSector(); // a play that has ended may have found the disc gone
     const bool present = drive_->media() == CdMedia::Present;
     if (command.accept({"mode"})) {
         if (!present)
             return MciReply::ok(drive_->media() == CdMedia::TrayOpen ? "open" : "not ready");
-        currentSector();
         return MciReply::ok(drive_->playing() ? "playing" : "stopped");
     }
     if (command.accept({"media", "present"}))

@@ -2,7 +2,7 @@
 // position while stopped, as the Windows CD audio device does. Commands it accepts (after
 // "<verb> cdaudio"):
 //   play [from P] [to P]       P in the current time format; from defaults to the current
-//                              position, to to the end of the disc
+//                              position, to to the end of the disc's sound
 //   stop
 //   set time format tmsf|msf|milliseconds|ms
 //   status mode                "playing", "stopped", "not ready" (no disc), "open" (tray open)
@@ -13,14 +13,18 @@
 //   status length [track N]    of the disc or of one track
 //   status media present | ready   "true" or "false"
 //   status time format         "tmsf", "msf" or "milliseconds"
-// Once the disc has played to its end the position goes back to its first track, so a later
-// plain "play" starts the disc again.
+// Data tracks hold no sound: a play starts at the next audio track and ends before the next data
+// track (on an enhanced CD, before the unreadable gap to its data session). Once the disc has
+// played to the end of its sound, or up to a sector that cannot be read, the position goes back
+// to its first audio track, so a later plain "play" starts the disc again rather than failing at
+// the same sector; a disc found gone then answers "not ready".
 #pragma once
 
 #include "CdTimeFormat.h"
 #include "MciDevice.h"
 
 #include <memory>
+#include <optional>
 
 namespace quillaro {
 
@@ -38,6 +42,12 @@ private:
     MciReply set(MciCommand& command);
     std::int32_t currentSector();
     std::int32_t discStart() const;
+    bool isAudio(int track) const;
+    // Where sound is heard from the sector on: the sector itself within the sound, else the start
+    // of the next audio track; nothing when only data or the lead-out follows.
+    std::optional<std::int32_t> soundFrom(std::int32_t sector) const;
+    // The end of the unbroken row of audio tracks that holds the sector.
+    std::int32_t soundEnd(std::int32_t sector) const;
     // A track number word: 0 and the track, or the code of what is wrong with it.
     std::int32_t readTrack(MciCommand& command, int& track) const;
 
