@@ -1,11 +1,11 @@
 #include "Lumivane_B.h"
 
+#include "AsciiCase.h"
 #include "Conversions.h"
 #include "HandoffPath.h"
 #include "ProfileString.h"
 #include "RegularFile.h"
 #include "Settings.h"
-
 
 namespace quillaro {
 namespace {
@@ -71,9 +71,7 @@ std::string ModeLetter(std::string_view commandLine) {
         return {};
     std::size_t third = characterOffset(commandLine, 3);
     std::string letter(commandLine.substr(second, third - second));
-    if (letter.size() == 1 && letter[0] >= 'a' && letter[0] <= 'z')
-        letter[0] = static_cast<char>(letter[0] - 'a' + 'A');
-    return letter;
+    return asciiUpper(letter);
 }
 
 std::int32_t PreviewHandle(std::string_view commandLine) {

@@ -1,5 +1,6 @@
 #include "Lumivane_BGM.h"
 
+#include "AsciiCase.h"
 #include "Conversions.h"
 #include "Settings.h"
 #include "audio/SdlWaveSound.h"
@@ -7,7 +8,6 @@
 #include "mci/SdlCdioBackend.h"
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 #include <optional>
 
@@ -86,10 +86,8 @@ bool startsWith(const std::string& buffer, const char* word) {
     return upToNul(buffer).compare(0, ModeLength, word) == 0;
 }
 
-bool containsErrorMark(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text.find(ErrorMark) != std::string::npos;
+bool containsErrorMark(const std::string& text) {
+    return asciiUpper(text).find(ErrorMark) != std::string::npos;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "Lumivane_S.h"
 
+#include "AsciiCase.h"
 #include "Conversions.h"
 #include "HandoffPath.h"
 #include "Lumivane_BGM.h"
@@ -12,7 +13,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
-#include <cctype>
 
 namespace quillaro {
 namespace {
@@ -29,10 +29,7 @@ bool desktopChosen(const std::string& capture) {
 } // namespace
 
 std::string MusicFileEnding(const std::string& file) {
-    std::string ending = file.substr(file.size() - std::min<std::size_t>(3, file.size()));
-    std::transform(ending.begin(), ending.end(), ending.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return ending;
+    return asciiUpper(file.substr(file.size() - std::min<std::size_t>(3, file.size())));
 }
 
 Lumivane_S::Lumivane_S(SaverServices& services, std::unique_ptr<PictureService> pictures,

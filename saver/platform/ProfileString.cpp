@@ -1,5 +1,6 @@
 #include "ProfileString.h"
 
+#include "AsciiCase.h"
 #include "AtomicFile.h"
 #include "RegularFile.h"
 
@@ -22,19 +23,6 @@ std::string_view trimmed(std::string_view s) {
     while (!s.empty() && isBlank(s.back()))
         s.remove_suffix(1);
     return s;
-}
-
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    return true;
 }
 
 // One line of the file: where its bytes lie and what it means.
@@ -94,7 +82,7 @@ Location locate(const std::vector<Line>& lines, std::string_view text, std::stri
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const Line& line = lines[i];
         if (line.kind == Line::Kind::Section) {
-            inSection = sameName(line.name, section);
+            inSection = equalsIgnoringAsciiCase(line.name, section);
             inFirstSection = inSection && !found.sectionLastLine;
             if (inFirstSection)
                 found.sectionLastLine = i;
@@ -102,7 +90,7 @@ Location locate(const std::vector<Line>& lines, std::string_view text, std::stri
         }
         if (!inSection)
             continue;
-        if (line.kind == Line::Kind::Key && sameName(line.name, key)) {
+        if (line.kind == Line::Kind::Key && equalsIgnoringAsciiCase(line.name, key)) {
             found.keyLine = i;
             return found;
         }

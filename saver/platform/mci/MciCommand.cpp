@@ -1,8 +1,7 @@
 #include "MciCommand.h"
 
+#include "AsciiCase.h"
 #include "MciErrors.h"
-
-#include <cctype>
 
 namespace quillaro {
 namespace {
@@ -11,19 +10,10 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-char lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
 } // namespace
 
 bool MciCommand::sameWord(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    return true;
+    return equalsIgnoringAsciiCase(a, b);
 }
 
 std::int32_t MciCommand::parse(std::string_view text, MciCommand& out) {
@@ -54,7 +44,7 @@ std::int32_t MciCommand::parse(std::string_view text, MciCommand& out) {
 
     out = MciCommand{};
     for (char c : words[0])
-        out.verb_.push_back(lower(c));
+        out.verb_.push_back(asciiLower(c));
     out.device_ = words[1];
     for (std::size_t w = 2; w < words.size(); ++w)
         if (!sameWord(words[w], "wait") && !sameWord(words[w], "notify"))

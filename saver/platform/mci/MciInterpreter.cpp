@@ -1,12 +1,12 @@
 #include "MciInterpreter.h"
 
+#include "AsciiCase.h"
 #include "CdAudioDevice.h"
 #include "MciErrors.h"
 #include "MpegVideoDevice.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <filesystem>
 
 namespace quillaro {
@@ -21,12 +21,6 @@ constexpr std::array<std::string_view, 16> KnownVerbs{
 // Extensions that open as MPEGVideo when no type is named.
 constexpr std::array<std::string_view, 4> MusicExtensions{".mp3", ".wav", ".ogg", ".mpg"};
 
-std::string lowerCase(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 } // namespace
 
 MciInterpreter::MciInterpreter(std::unique_ptr<MciBackend> backend)
@@ -35,7 +29,7 @@ MciInterpreter::MciInterpreter(std::unique_ptr<MciBackend> backend)
 MciInterpreter::~MciInterpreter() = default;
 
 std::string MciInterpreter::keyOf(const std::string& name) const {
-    return lowerCase(name);
+    return asciiLower(name);
 }
 
 std::string MciInterpreter::cutToBuffer(std::string text, std::size_t replyLength) {
@@ -121,7 +115,7 @@ MciReply MciInterpreter::open(MciCommand& command) {
     } else if (MciCommand::sameWord(element, CdAudioName)) {
         isCd = true;
     } else {
-        std::string extension = lowerCase(std::filesystem::path(element).extension().string());
+        std::string extension = asciiLower(std::filesystem::path(element).extension().string());
         if (extension.empty())
             return MciReply::fail(mci_error::InvalidDeviceName);
         if (std::find(MusicExtensions.begin(), MusicExtensions.end(), extension) ==
