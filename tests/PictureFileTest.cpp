@@ -2,6 +2,7 @@
 // corrupt, of another kind, or announce a size meant to exhaust memory.
 #include "PictureFile.h"
 
+#include "FileText.h"
 #include "TempDir.h"
 
 #include <QImage>
@@ -14,6 +15,9 @@ using quillaro::loadPictureFile;
 using quillaro::Rgb;
 using quillaro::test::TempDir;
 namespace fs = std::filesystem;
+
+using quillaro::test::readFile;
+using quillaro::test::writeFile;
 
 namespace {
 
@@ -31,15 +35,6 @@ QImage quarters(int width, int height) {
         }
     }
     return image;
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // A 24-bit BMP header announcing width x height, followed by only a few pixel bytes.
