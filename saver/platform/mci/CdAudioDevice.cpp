@@ -95,17 +95,12 @@ std::int32_t CdAudioDevice::readTrack(MciCommand& command, int& track) const {
     auto word = command.next();
     if (!word)
         return mci_error::MissingParameter;
-    if (word->empty() || word->size() > 3)
+    auto value = MciCommand::digitsValue(*word, 3);
+    if (!value)
         return mci_error::BadInteger;
-    int value = 0;
-    for (char c : *word) {
-        if (c < '0' || c > '9')
-            return mci_error::BadInteger;
-        value = value * 10 + (c - '0');
-    }
-    if (!drive_->toc().hasTrack(value))
+    if (!drive_->toc().hasTrack(static_cast<int>(*value)))
         return mci_error::OutOfRange;
-    track = value;
+    track = static_cast<int>(*value);
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "CdTimeFormat.h"
 
+#include "MciCommand.h"
 #include "MciErrors.h"
 
 #include <cstdio>
@@ -20,17 +21,10 @@ std::optional<std::vector<int>> splitParts(std::string_view text, std::size_t ma
         std::size_t colon = text.find(':', start);
         std::string_view part = text.substr(
             start, colon == std::string_view::npos ? std::string_view::npos : colon - start);
-        if (part.empty() || part.size() > 3)
+        auto value = MciCommand::digitsValue(part, 3);
+        if (!value || *value > MaxPart)
             return std::nullopt;
-        int value = 0;
-        for (char c : part) {
-            if (c < '0' || c > '9')
-                return std::nullopt;
-            value = value * 10 + (c - '0');
-        }
-        if (value > MaxPart)
-            return std::nullopt;
-        parts.push_back(value);
+        parts.push_back(static_cast<int>(*value));
         if (parts.size() > maxParts)
             return std::nullopt;
         if (colon == std::string_view::npos)
@@ -90,15 +84,10 @@ std::int32_t CdTimeFormat::parse(std::string_view text, CdTimeFormatKind kind, c
                                  std::int32_t& sector) {
     std::int64_t result = 0;
     if (kind == CdTimeFormatKind::Milliseconds) {
-        if (text.empty() || text.size() > 9)
+        auto ms = MciCommand::digitsValue(text, 9);
+        if (!ms)
             return mci_error::BadInteger;
-        std::int64_t ms = 0;
-        for (char c : text) {
-            if (c < '0' || c > '9')
-                return mci_error::BadInteger;
-            ms = ms * 10 + (c - '0');
-        }
-        result = ms * FramesPerSecond / 1000 - AddressOffset;
+        result = *ms * FramesPerSecond / 1000 - AddressOffset;
     } else {
         auto parts = splitParts(text, kind == CdTimeFormatKind::Tmsf ? 4 : 3);
         if (!parts)

@@ -16,6 +16,18 @@ bool MciCommand::sameWord(std::string_view a, std::string_view b) {
     return equalsIgnoringAsciiCase(a, b);
 }
 
+std::optional<std::int64_t> MciCommand::digitsValue(std::string_view word, std::size_t maxDigits) {
+    if (word.empty() || word.size() > maxDigits)
+        return std::nullopt;
+    std::int64_t value = 0;
+    for (char c : word) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
 std::int32_t MciCommand::parse(std::string_view text, MciCommand& out) {
     std::vector<std::string> words;
     std::size_t i = 0;

@@ -29,6 +29,10 @@ public:
     bool atEnd() const { return pos_ >= words_.size(); }
 
     static bool sameWord(std::string_view a, std::string_view b);
+    // A word of decimal digits only, at most maxDigits of them, as its value; nothing for
+    // anything else (a sign, a blank, an empty word). Positions, track numbers and
+    // milliseconds are all written this way.
+    static std::optional<std::int64_t> digitsValue(std::string_view word, std::size_t maxDigits);
 
 private:
     std::string verb_;

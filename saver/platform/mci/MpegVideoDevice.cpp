@@ -14,15 +14,11 @@ std::string milliseconds(double seconds) {
 
 // Whole milliseconds, as a position word; nothing when the text is not one.
 std::optional<double> secondsOf(const std::string& text) {
-    if (text.empty() || text.size() > 10)
+    constexpr std::size_t MaxDigits = 10;
+    auto ms = MciCommand::digitsValue(text, MaxDigits);
+    if (!ms)
         return std::nullopt;
-    long long ms = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        ms = ms * 10 + (c - '0');
-    }
-    return static_cast<double>(ms) / 1000.0;
+    return static_cast<double>(*ms) / 1000.0;
 }
 
 } // namespace
