@@ -4,6 +4,7 @@
 #include "Conversions.h"
 #include "HandoffPath.h"
 #include "Lumivane_BGM.h"
+#include "Lumivane_C.h"
 #include "Raster.h"
 #include "ScreenPictureService.h"
 #include "Settings.h"
@@ -80,13 +81,9 @@ void Lumivane_S::Form_Load() {
 }
 
 void Lumivane_S::prepareDesktop() {
-    desktop_ = pictures_->grabDesktop();
-    if (desktop_.empty())
-        return; // nothing to save; the renderer finds an older picture or none
-    pic1_ = desktop_.bitmap();
-    // Written only into a folder that is ours alone, so nobody can redirect the picture.
-    if (services_.folders.createPrivateFolder(workingFolder()))
-        pictures_->savePicture(pic1_, handoffPath());
+    picture_ = pictures_->grabDesktop();
+    if (!picture_.empty()) // else nothing to save; the renderer finds an older picture or none
+        saveForRenderer();
 }
 
 void Lumivane_S::preparePictureFile() {
@@ -97,10 +94,16 @@ void Lumivane_S::preparePictureFile() {
     const int w = pic2.width();
     const int h = pic2.height();
     // Mirrored left to right at its own size: the floor mirrors it back like a reflection.
-    pic1_ = Image24(w, h);
-    StretchBlt(pic1_, w, 0, -w, h, pic2, 0, 0, w, h);
+    Image24 pic1(w, h);
+    StretchBlt(pic1, w, 0, -w, h, pic2, 0, 0, w, h);
+    picture_ = PictureFromBitmap(std::move(pic1), std::nullopt);
+    saveForRenderer();
+}
+
+void Lumivane_S::saveForRenderer() {
+    // Written only into a folder that is ours alone, so nobody can redirect the picture.
     if (services_.folders.createPrivateFolder(workingFolder()))
-        pictures_->savePicture(pic1_, handoffPath());
+        pictures_->savePicture(picture_.bitmap(), handoffPath());
 }
 
 void Lumivane_S::startMusic() {

@@ -63,7 +63,7 @@ public:
     QTimer& Timer2() { return timer2_; }
     QTimer& Timer3() { return timer3_; }
     // The picture prepared for the renderer, kept until the program ends.
-    const Image24& preparedPicture() const { return pic1_; }
+    const Image24& preparedPicture() const { return picture_.bitmap(); }
     std::optional<std::int64_t> rendererProcess() const { return rendererPid_; }
 
 protected:
@@ -74,6 +74,7 @@ private:
     void Form_QueryUnload();
     void prepareDesktop();
     void preparePictureFile();
+    void saveForRenderer();
     void startMusic();
 
     SaverServices& services_;
@@ -85,8 +86,7 @@ private:
 
     std::string RendererPath_;
     std::optional<std::int64_t> rendererPid_;
-    Picture desktop_; // the captured desktop, owned for the whole run
-    Image24 pic1_;    // the picture written for the renderer
+    Picture picture_; // the picture written for the renderer, owned for the whole run
     std::chrono::steady_clock::time_point loadedAt_;
     bool rendererSeen_ = false;
     bool unloaded_ = false;
