@@ -139,15 +139,19 @@ protected:
         xvfb.xdotool({"key", "Escape"});
     }
 
-    // How long the saver took to end after the moment given; nothing when it did not end.
-    std::optional<std::chrono::milliseconds>
-    endOf(ChildProcess& saver, std::chrono::steady_clock::time_point since, ExitStatus* status) {
+    // How the saver ended, once it has; nothing when it did not end in time. How long that
+    // took after the event named is for the record, not a verdict: the renderer watch's period
+    // is checked with a fake clock in the run form's own tests.
+    std::optional<ExitStatus> endAfter(ChildProcess& saver, const char* event) {
+        const auto since = std::chrono::steady_clock::now();
         auto ended = saver.waitFor(EndTimeout);
-        if (!ended)
-            return std::nullopt;
-        *status = *ended;
-        return std::chrono::duration_cast<std::chrono::milliseconds>(
-            std::chrono::steady_clock::now() - since);
+        if (ended)
+            std::cout << "saver ended "
+                      << std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::steady_clock::now() - since)
+                             .count()
+                      << " ms after " << event << "\n";
+        return ended;
     }
 };
 
@@ -173,15 +177,10 @@ TEST_F(SaverRun, DesktopGoesToTheRendererAsTheScreenShowsItAndEscapeEndsTheRun) 
     const pid_t renderer = processRunning(programFolder / "Quillaro.dll");
     EXPECT_NE(renderer, 0);
     pressEscape(window);
-    const auto pressed = std::chrono::steady_clock::now();
-    ExitStatus status;
-    auto took = endOf(saver, pressed, &status);
-    ASSERT_TRUE(took) << "the saver did not end after Escape";
-    // How long that took is for the record, not a verdict: the renderer watch's period is
-    // checked with a fake clock in the run form's own tests.
-    std::cout << "saver ended " << took->count() << " ms after Escape\n";
-    EXPECT_TRUE(status.exited);
-    EXPECT_EQ(status.code, 0);
+    auto status = endAfter(saver, "Escape");
+    ASSERT_TRUE(status) << "the saver did not end after Escape";
+    EXPECT_TRUE(status->exited);
+    EXPECT_EQ(status->code, 0);
     EXPECT_TRUE(xvfb.waitForNoWindow(RendererTitle, EndTimeout));
     EXPECT_TRUE(xvfb.findWindows(RunFormTitle).empty());
     EXPECT_EQ(processRunning(programFolder / "Quillaro.dll"), 0);
@@ -219,8 +218,7 @@ TEST_F(SaverRun, PictureFileGoesToTheRendererMirroredAtItsOwnSize) {
     EXPECT_TRUE(samePicture(*handed, expected));
 
     pressEscape(window);
-    ExitStatus status;
-    EXPECT_TRUE(endOf(saver, std::chrono::steady_clock::now(), &status));
+    EXPECT_TRUE(endAfter(saver, "Escape"));
 }
 
 TEST_F(SaverRun, RendererKilledEndsTheRunLikeEscape) {
@@ -229,13 +227,10 @@ TEST_F(SaverRun, RendererKilledEndsTheRunLikeEscape) {
     const pid_t renderer = processRunning(programFolder / "Quillaro.dll");
     ASSERT_NE(renderer, 0);
     ASSERT_EQ(::kill(renderer, SIGKILL), 0);
-    const auto killed = std::chrono::steady_clock::now();
-    ExitStatus status;
-    auto took = endOf(saver, killed, &status);
-    ASSERT_TRUE(took) << "the saver outlived its renderer";
-    std::cout << "saver ended " << took->count() << " ms after the renderer was killed\n";
-    EXPECT_TRUE(status.exited);
-    EXPECT_EQ(status.code, 0);
+    auto status = endAfter(saver, "the renderer was killed");
+    ASSERT_TRUE(status) << "the saver outlived its renderer";
+    EXPECT_TRUE(status->exited);
+    EXPECT_EQ(status->code, 0);
 }
 
 TEST_F(SaverRun, TerminationSignalEndsTheSaverButLeavesTheRenderer) {
@@ -243,10 +238,10 @@ TEST_F(SaverRun, TerminationSignalEndsTheSaverButLeavesTheRenderer) {
     const unsigned long window = waitForRenderer();
     ASSERT_NE(window, 0u);
     saver.signal(SIGTERM); // log-out or shutdown
-    ExitStatus status;
-    ASSERT_TRUE(endOf(saver, std::chrono::steady_clock::now(), &status));
-    EXPECT_TRUE(status.exited) << "ended by signal " << status.signal;
-    EXPECT_EQ(status.code, 0);
+    auto status = endAfter(saver, "SIGTERM");
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(status->exited) << "ended by signal " << status->signal;
+    EXPECT_EQ(status->code, 0);
     // The saver never closes the renderer; it goes on until its own Escape.
     EXPECT_FALSE(xvfb.findWindows(RendererTitle).empty());
     pressEscape(window);
@@ -261,9 +256,9 @@ TEST_F(SaverRun, UnusableWorkingFolderLetsTheRunGoOn) {
     ASSERT_NE(window, 0u) << readFile(dir / "saver-stderr.txt");
     EXPECT_EQ(readFile(cache / "v_kord"), "not a folder");
     pressEscape(window);
-    ExitStatus status;
-    ASSERT_TRUE(endOf(saver, std::chrono::steady_clock::now(), &status));
-    EXPECT_EQ(status.code, 0);
+    auto status = endAfter(saver, "Escape");
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->code, 0);
 }
 
 TEST_F(SaverRun, WorkingFolderThatIsALinkIsNotWrittenThrough) {
@@ -274,8 +269,7 @@ TEST_F(SaverRun, WorkingFolderThatIsALinkIsNotWrittenThrough) {
     ASSERT_NE(window, 0u);
     EXPECT_TRUE(fs::is_empty(dir / "elsewhere"));
     pressEscape(window);
-    ExitStatus status;
-    EXPECT_TRUE(endOf(saver, std::chrono::steady_clock::now(), &status));
+    EXPECT_TRUE(endAfter(saver, "Escape"));
 }
 
 TEST_F(SaverRun, MusicPlaysDuringTheRunAndTheRunEndsCleanlyWithIt) {
@@ -301,9 +295,9 @@ TEST_F(SaverRun, MusicPlaysDuringTheRunAndTheRunEndsCleanlyWithIt) {
     // Music still playing when the renderer goes: the teardown stops it and the sound output
     // closes without a crash or a word on the terminal.
     pressEscape(window);
-    ExitStatus status;
-    ASSERT_TRUE(endOf(saver, std::chrono::steady_clock::now(), &status));
-    EXPECT_TRUE(status.exited);
-    EXPECT_EQ(status.code, 0);
+    auto status = endAfter(saver, "Escape");
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(status->exited);
+    EXPECT_EQ(status->code, 0);
     EXPECT_EQ(readFile(dir / "saver-stderr.txt"), "");
 }
