@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +21,12 @@ namespace {
 std::string get(const std::filesystem::path& file, const char* section, const char* key,
                 std::size_t size = 256, const char* fallback = "") {
     return getPrivateProfileString(section, key, fallback, size, file);
+}
+
+long peakResidentKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
 }
 
 class ProfileString : public ::testing::Test {
@@ -131,6 +138,17 @@ TEST_F(ProfileString, TenMegabyteFileIsReadAndWritten) {
     EXPECT_EQ(readFile(ini), filler + "[Section]\nkey=changed\n");
 }
 
+// Ten million empty lines: the lookup must not hold a record per line (that took gigabytes).
+TEST_F(ProfileString, MillionsOfShortLinesCostNoMoreThanTheFile) {
+    const std::string filler(10u << 20, '\n');
+    writeFile(ini, filler + "[Section]\nkey=at the end\n");
+    const long peakBefore = peakResidentKilobytes();
+    EXPECT_EQ(get(ini, "Section", "key"), "at the end");
+    EXPECT_TRUE(writePrivateProfileString("Section", "key", "changed", ini));
+    EXPECT_LT(peakResidentKilobytes() - peakBefore, 128L * 1024);
+    EXPECT_EQ(readFile(ini), filler + "[Section]\nkey=changed\n");
+}
+
 TEST_F(ProfileString, FilesThatAreNotRegularAreNeverWaitedOn) {
     ASSERT_EQ(mkfifo(ini.c_str(), 0600), 0);
     EXPECT_EQ(get(ini, "Section", "key", 256, "dflt"), "dflt");
@@ -210,12 +228,13 @@ TEST_F(ProfileString, WriteKeepsPermissionsAndLeavesNoTemporaryFile) {
     EXPECT_EQ(info.st_mode & 07777, 0640u);
     EXPECT_EQ(get(ini, "Section", "key"), "new");
 
+    // A new file follows the file-creation mask, which the write leaves as it found it.
     auto fresh = dir / "fresh.ini";
-    mode_t oldMask = umask(022);
+    mode_t oldMask = umask(027);
     ASSERT_TRUE(writePrivateProfileString("Section", "key", "v", fresh));
-    umask(oldMask);
+    EXPECT_EQ(umask(oldMask), 027u);
     ASSERT_EQ(stat(fresh.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0644u);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
 
     std::size_t files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path()))

@@ -4,9 +4,10 @@
 #include "AtomicFile.h"
 #include "RegularFile.h"
 
+#include <cstdio>
+#include <fstream>
 #include <optional>
 #include <sys/stat.h>
-#include <vector>
 
 namespace quillaro {
 namespace {
@@ -36,67 +37,64 @@ struct Line {
     std::string_view value; // key value, trimmed
 };
 
-std::vector<Line> splitLines(std::string_view text) {
-    std::vector<Line> lines;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        Line line;
-        line.begin = pos;
-        std::size_t newline = text.find('\n', pos);
-        line.end = newline == std::string_view::npos ? text.size() : newline + 1;
-        line.contentEnd = newline == std::string_view::npos ? text.size() : newline;
-        if (line.contentEnd > line.begin && text[line.contentEnd - 1] == '\r')
-            --line.contentEnd;
+// The line that starts at begin, read where it lies; nothing is copied.
+Line lineAt(std::string_view text, std::size_t begin) {
+    Line line;
+    line.begin = begin;
+    std::size_t newline = text.find('\n', begin);
+    line.end = newline == std::string_view::npos ? text.size() : newline + 1;
+    line.contentEnd = newline == std::string_view::npos ? text.size() : newline;
+    if (line.contentEnd > line.begin && text[line.contentEnd - 1] == '\r')
+        --line.contentEnd;
 
-        std::string_view content = text.substr(line.begin, line.contentEnd - line.begin);
-        if (line.begin == 0 && content.substr(0, Utf8Bom.size()) == Utf8Bom)
-            content.remove_prefix(Utf8Bom.size());
-        std::string_view body = trimmed(content);
-        std::size_t close = body.rfind(']');
-        std::size_t equals = body.find('=');
-        if (!body.empty() && body.front() == '[' && close != std::string_view::npos) {
-            line.kind = Line::Kind::Section;
-            line.name = trimmed(body.substr(1, close - 1));
-        } else if (equals != std::string_view::npos) {
-            line.kind = Line::Kind::Key;
-            line.name = trimmed(body.substr(0, equals));
-            line.value = trimmed(body.substr(equals + 1));
-        }
-        lines.push_back(line);
-        pos = line.end;
+    std::string_view content = text.substr(line.begin, line.contentEnd - line.begin);
+    if (line.begin == 0 && content.substr(0, Utf8Bom.size()) == Utf8Bom)
+        content.remove_prefix(Utf8Bom.size());
+    std::string_view body = trimmed(content);
+    std::size_t close = body.rfind(']');
+    std::size_t equals = body.find('=');
+    if (!body.empty() && body.front() == '[' && close != std::string_view::npos) {
+        line.kind = Line::Kind::Section;
+        line.name = trimmed(body.substr(1, close - 1));
+    } else if (equals != std::string_view::npos) {
+        line.kind = Line::Kind::Key;
+        line.name = trimmed(body.substr(0, equals));
+        line.value = trimmed(body.substr(equals + 1));
     }
-    return lines;
+    return line;
 }
 
 // Where a key sits, or where its section sits when the key is missing.
 struct Location {
-    std::optional<std::size_t> keyLine;
-    std::optional<std::size_t> sectionLastLine; // last non-blank line of the first such section
+    std::optional<Line> keyLine;
+    std::optional<Line> sectionLastLine; // last non-blank line of the first such section
 };
 
-Location locate(const std::vector<Line>& lines, std::string_view text, std::string_view section,
-                std::string_view key) {
+// One pass over the file that stops at the key, holding one line at a time: a file of millions
+// of short lines costs no more memory than its own bytes.
+Location locate(std::string_view text, std::string_view section, std::string_view key) {
     Location found;
     bool inSection = false;
     bool inFirstSection = false;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const Line& line = lines[i];
+    for (std::size_t pos = 0; pos < text.size();) {
+        const Line line = lineAt(text, pos);
+        pos = line.end;
         if (line.kind == Line::Kind::Section) {
             inSection = equalsIgnoringAsciiCase(line.name, section);
             inFirstSection = inSection && !found.sectionLastLine;
             if (inFirstSection)
-                found.sectionLastLine = i;
+                found.sectionLastLine = line;
             continue;
         }
         if (!inSection)
             continue;
         if (line.kind == Line::Kind::Key && equalsIgnoringAsciiCase(line.name, key)) {
-            found.keyLine = i;
+            found.keyLine = line;
             return found;
         }
         if (inFirstSection &&
             !trimmed(text.substr(line.begin, line.contentEnd - line.begin)).empty())
-            found.sectionLastLine = i;
+            found.sectionLastLine = line;
     }
     return found;
 }
@@ -133,10 +131,25 @@ ReadResult readWholeFile(const std::filesystem::path& path, std::string& out, st
     }
 }
 
+// The process's file-creation mask, read without setting it: umask() would change it for a
+// moment for every thread of the program.
+mode_t currentUmask() {
+    constexpr mode_t Fallback = 022;
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) != 0)
+            continue;
+        unsigned long mask = 0;
+        if (std::sscanf(line.c_str() + 6, "%lo", &mask) == 1)
+            return static_cast<mode_t>(mask & 0777);
+        break;
+    }
+    return Fallback;
+}
+
 mode_t newFileMode() {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    return 0666 & ~currentUmask();
 }
 
 bool breaksLayout(std::string_view text) {
@@ -153,12 +166,10 @@ std::string getPrivateProfileString(std::string_view section, std::string_view k
     std::string_view result = trimmed(defaultValue);
     std::string text;
     struct stat info {};
-    std::vector<Line> lines;
     if (readWholeFile(file, text, info) == ReadResult::Ok) {
-        lines = splitLines(text);
-        Location where = locate(lines, text, trimmed(section), trimmed(key));
+        Location where = locate(text, trimmed(section), trimmed(key));
         if (where.keyLine)
-            result = unquoted(lines[*where.keyLine].value);
+            result = unquoted(where.keyLine->value);
     }
     return std::string(result.substr(0, size - 1));
 }
@@ -187,18 +198,17 @@ bool writePrivateProfileString(std::string_view section, std::string_view key,
     if (read == ReadResult::Unreadable)
         return false;
 
-    std::vector<Line> lines = splitLines(text);
-    std::string_view lineBreak =
-        (!lines.empty() && lines[0].end - lines[0].contentEnd == 2) ? "\r\n" : "\n";
+    const Line first = lineAt(text, 0);
+    std::string_view lineBreak = first.end - first.contentEnd == 2 ? "\r\n" : "\n";
     std::string entry = std::string(key) + "=" + std::string(value);
-    Location where = locate(lines, text, section, key);
+    Location where = locate(text, section, key);
 
     std::string updated;
     if (where.keyLine) {
-        const Line& line = lines[*where.keyLine];
+        const Line& line = *where.keyLine;
         updated = text.substr(0, line.begin) + entry + text.substr(line.contentEnd);
     } else if (where.sectionLastLine) {
-        const Line& line = lines[*where.sectionLastLine];
+        const Line& line = *where.sectionLastLine;
         updated = text.substr(0, line.end);
         if (line.end == line.contentEnd)
             updated += lineBreak;
