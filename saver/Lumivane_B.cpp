@@ -33,8 +33,11 @@ std::size_t characterOffset(std::string_view text, std::size_t n) {
     return std::min(pos, text.size());
 }
 
+// An unknown program folder gives no path at all, never one in the root folder.
 std::string joinPath(const std::string& folder, const char* name) {
-    if (!folder.empty() && folder.back() == '/')
+    if (folder.empty())
+        return {};
+    if (folder.back() == '/')
         return folder + name;
     return folder + "/" + name;
 }

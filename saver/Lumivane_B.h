@@ -79,7 +79,8 @@ bool FileExists(const std::string& path);
 // The folder part of path: up to its last '/', that '/' dropped except for the root.
 std::string ParentFolder(const std::string& path);
 
-// programFolder + "/Quillaro.ini" and programFolder + "/Quillaro.dll".
+// programFolder + "/Quillaro.ini" and programFolder + "/Quillaro.dll"; empty when the program
+// folder is unknown.
 std::string SettingsFilePath(const std::string& programFolder);
 std::string RendererPath(const std::string& programFolder);
 

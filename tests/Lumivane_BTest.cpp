@@ -495,4 +495,7 @@ TEST(ProgramPaths, SettingsAndRendererLieInTheProgramFolder) {
     EXPECT_EQ(SettingsFilePath("/opt/quillaro"), "/opt/quillaro/Quillaro.ini");
     EXPECT_EQ(RendererPath("/opt/quillaro"), "/opt/quillaro/Quillaro.dll");
     EXPECT_EQ(RendererPath("/"), "/Quillaro.dll");
+    // A program folder that could not be found must not send us to the root folder.
+    EXPECT_EQ(SettingsFilePath(""), "");
+    EXPECT_EQ(RendererPath(""), "");
 }
