@@ -165,6 +165,20 @@ TEST_F(RunFormTest, PictureIsWrittenBeforeTheRendererStartsWithNoArguments) {
     EXPECT_TRUE(fakes.programs.argsSeen.empty());
 }
 
+TEST_F(RunFormTest, MusicStartsOnlyOnceTheRendererHasBeenStarted) {
+    for (const char* file : {"/m/a.mp3", "/m/a.wav"}) {
+        SCOPED_TRACE(file);
+        settings().BgmKind = 2;
+        settings().BgmFile = file;
+        wave.played.clear();
+        std::size_t musicCallsAtStart = 99;
+        fakes.programs.onStart = [&] { musicCallsAtStart = mci.sent.size() + wave.played.size(); };
+        load();
+        EXPECT_EQ(musicCallsAtStart, 0u);
+        EXPECT_GT(takeCommands().size() + wave.played.size(), 0u);
+    }
+}
+
 TEST_F(RunFormTest, UnsafeWorkingFolderSkipsTheSaveButTheRunGoesOn) {
     fakes.folders.result = false;
     settings().Capture = "0";
@@ -290,8 +304,9 @@ TEST_F(RunFormTest, TeardownGivesTheCursorBackOnlyInModeS) {
     EXPECT_EQ(CursorCount(), 0);
     EXPECT_TRUE(ended());
 
+    // Even with a counter left over, a run without /s leaves the cursor alone.
     fakes.log.clear();
-    CursorCount().reset();
+    CursorCount() = -1;
     load("").unload();
     EXPECT_EQ(std::count(fakes.log.begin(), fakes.log.end(), "show cursor"), 0);
     EXPECT_TRUE(ended());

@@ -74,11 +74,14 @@ struct FakePrograms : ProgramStarter {
         log.push_back("start program");
         started.push_back(program);
         argsSeen = args;
+        if (onStart)
+            onStart();
         return pid;
     }
     bool isRunning(std::int64_t) override { return running; }
     std::vector<std::string> argsSeen;
-    bool running = true; // whether the started program is still there
+    bool running = true;           // whether the started program is still there
+    std::function<void()> onStart; // runs inside a start, to see what had happened by then
 };
 
 struct FakeEnd : ProgramEnd {
