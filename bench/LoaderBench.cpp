@@ -43,8 +43,10 @@ const FullHdFile& file() {
 void LoadBitmap24FromFile(benchmark::State& state) {
     for (auto _ : state) {
         auto picture = quillaro::loadBitmap24(file().path);
-        if (!picture)
+        if (!picture) {
             state.SkipWithError("the picture did not load");
+            break;
+        }
         benchmark::DoNotOptimize(picture);
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(file().bytes.size()));

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <unistd.h>
 
 namespace {
@@ -38,6 +39,7 @@ std::filesystem::path placePicture() {
         std::abort();
     std::filesystem::path cache = name;
     std::filesystem::create_directories(cache / "v_kord");
+    std::filesystem::permissions(cache / "v_kord", std::filesystem::perms::owner_all);
     std::vector<std::uint8_t> rgb(1024 * 768 * 3);
     for (std::size_t i = 0; i < rgb.size(); ++i)
         rgb[i] = static_cast<std::uint8_t>((i / 3 % 1024) ^ (i / 3072));
@@ -68,10 +70,12 @@ int main(int argc, char** argv) {
     glutIdleFunc(quillaro::onIdle);
     glutFullScreen();
     const bool textured = quillaro::rendererState().floorTexture != 0;
-    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    // Copied now: the driver's string is gone once the main loop has closed the window.
+    const auto* rendererName = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const std::string renderer = rendererName ? rendererName : "?";
     glutMainLoop();
 
-    std::printf("renderer: %s\nfloor picture: %s\n", renderer ? renderer : "?",
+    std::printf("renderer: %s\nfloor picture: %s\n", renderer.c_str(),
                 textured ? "1024 x 768" : "none");
     std::printf("frames: %ld in %.2f s\nframes per second: %.1f\n", frames - 1, seconds,
                 seconds > 0 ? (frames - 1) / seconds : 0.0);

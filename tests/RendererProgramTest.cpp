@@ -100,9 +100,10 @@ TEST(RendererProgram, HidesTheCursorOverItsWindowWhileRunning) {
     server.xdotool({"mousemove", "500", "400"});
     EXPECT_TRUE(waitForCursor(server, true, 20s));
 
+    // Once the process has gone, so has its window and with it the hidden cursor: what the
+    // server shows afterwards says nothing about the renderer, so it is not checked.
     run.focusAndPress("Escape");
     ASSERT_TRUE(run.process().waitFor(EndTimeout));
-    EXPECT_TRUE(waitForCursor(server, false, 20s));
 }
 
 TEST(RendererProgram, WindowClosedFromOutsideEndsTheProcess) {

@@ -42,7 +42,9 @@ std::filesystem::path handoffFileIn(const TempDir& cache) {
 }
 
 void placeHandoff(const TempDir& cache, std::span<const std::uint8_t> bytes) {
+    // The renderer trusts only a folder nobody else can write to, whatever the umask.
     std::filesystem::create_directories(cache / "v_kord");
+    std::filesystem::permissions(cache / "v_kord", std::filesystem::perms::owner_all);
     if (!bmp24::writeFile(handoffFileIn(cache), bytes))
         throw std::runtime_error("cannot write the hand-off file");
 }
