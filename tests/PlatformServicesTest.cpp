@@ -1,8 +1,11 @@
 #include "DetachedProgramStarter.h"
 #include "PrivateFolderCreator.h"
 #include "ProgramInfo.h"
+#include "QtProgramEnd.h"
 #include "TempDir.h"
 
+#include <QCoreApplication>
+#include <QTimer>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -147,4 +150,32 @@ TEST(DetachedProgramStarter, AProgramThatCannotStartGivesNoPid) {
     EXPECT_FALSE(starter.startProgram(dir / "Quillaro.dll", {}).has_value());
     std::ofstream(dir / "not-executable") << "x";
     EXPECT_FALSE(starter.startProgram(dir / "not-executable", {}).has_value());
+}
+
+// Once the end is asked for inside the loop, nothing queued behind it may run: a timer that
+// falls due or an event already posted would otherwise act on a program that has ended.
+TEST(QtProgramEnd, NothingQueuedRunsAfterTheEnd) {
+    int argc = 1;
+    char name[] = "PlatformServicesTest";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    QtProgramEnd end;
+    int late = 0;
+    QObject receiver;
+    // Both are queued before the loop runs, so the loop takes them in one batch.
+    QMetaObject::invokeMethod(
+        &receiver,
+        [&] {
+            end.endProgram(3);
+            end.endProgram(5); // the first end stands
+        },
+        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &receiver, [&] { ++late; }, Qt::QueuedConnection);
+    QTimer::singleShot(0, &receiver, [&] { ++late; });
+    EXPECT_EQ(app.exec(), 3);
+    EXPECT_TRUE(end.requested());
+    EXPECT_EQ(end.exitCode(), 3);
+    EXPECT_EQ(late, 0);
+    end.allowTeardown();
 }
