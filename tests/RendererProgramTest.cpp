@@ -40,6 +40,17 @@ bool waitForCursor(const XvfbServer& server, bool blank, std::chrono::millisecon
     return true;
 }
 
+// Width and height of a window as the server has it.
+std::pair<int, int> windowSize(const XvfbServer& server, unsigned long window) {
+    Display* display = XOpenDisplay(server.display().c_str());
+    if (!display)
+        throw std::runtime_error("cannot open the test display");
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display, window, &attributes);
+    XCloseDisplay(display);
+    return {attributes.width, attributes.height};
+}
+
 // What a window manager does when the user closes a window: ask it through WM_PROTOCOLS.
 void closeLikeAWindowManager(const XvfbServer& server, unsigned long window) {
     Display* display = XOpenDisplay(server.display().c_str());
@@ -64,6 +75,11 @@ TEST(RendererProgram, OnlyEscapeEndsIt) {
     ASSERT_TRUE(run.waitUntilAnimating(StartTimeout));
     EXPECT_EQ(server.findWindows(RendererTitle).size(), 1u);
     EXPECT_TRUE(server.findWindows("Lumivane_VC ").empty()) << "the title is matched exactly";
+    // Full screen to the last pixel: no strip of desktop at the top or left.
+    const ScreenPoint origin = windowOrigin(server, run.window());
+    EXPECT_EQ(origin.x, 0);
+    EXPECT_EQ(origin.y, 0);
+    EXPECT_EQ(windowSize(server, run.window()), std::make_pair(1024, 768));
 
     for (const char* key : {"q", "Q", "a", "space", "Return", "BackSpace", "ctrl+c", "alt+F4", "F1",
                             "Left", "Up", "Tab", "Delete"})
