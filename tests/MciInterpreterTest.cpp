@@ -422,7 +422,8 @@ TEST(CdTimeFormatTest, ReadsShortenedPositionsInEachFormat) {
     EXPECT_EQ(read("0:2:0", K::Msf), 0);
     EXPECT_EQ(read("0:35:25", K::Msf), 2500);
     EXPECT_EQ(read("2000", K::Milliseconds), 0);
-    EXPECT_EQ(read("1999", K::Milliseconds), -mci_error::OutOfRange) << "before the first track";
+    EXPECT_EQ(read("1999", K::Milliseconds), 0) << "the first sector that starts at or after it";
+    EXPECT_EQ(read("1986", K::Milliseconds), -mci_error::OutOfRange) << "before the first track";
     EXPECT_EQ(read("3:0:13:25", K::Tmsf), 3500);
     EXPECT_EQ(read("3:0:20:0", K::Tmsf), 4000) << "the leadout ends a range";
     EXPECT_EQ(read("3:0:20:1", K::Tmsf), -mci_error::OutOfRange);
@@ -442,4 +443,40 @@ TEST(CdTimeFormatTest, FormatsPositionsAndLengths) {
     EXPECT_EQ(CdTimeFormat::formatLength(1500, CdTimeFormatKind::Tmsf), "00:20:00");
     EXPECT_EQ(CdTimeFormat::formatLength(1500, CdTimeFormatKind::Milliseconds), "20000");
     EXPECT_EQ(CdTimeFormat::trackOf(4000, toc), 3);
+}
+
+TEST(CdTimeFormatTest, EveryPositionReadsBackAsTheSectorItWasFormattedFrom) {
+    const CdToc discs[] = {quillaro::test::FakeCdDrive().toc(), mixedDisc(),
+                           discOf({0, 1000, 13800}, {true, true, false}, 20000, 2400),
+                           discOf({0, 75, 150}, {true, true, true}, 225)};
+    for (const CdToc& toc : discs) {
+        for (auto kind :
+             {CdTimeFormatKind::Tmsf, CdTimeFormatKind::Msf, CdTimeFormatKind::Milliseconds}) {
+            int wrong = 0;
+            for (std::int32_t sector = 0; sector <= toc.leadout; ++sector) {
+                const std::string text = CdTimeFormat::format(sector, kind, toc);
+                std::int32_t back = -1;
+                if (CdTimeFormat::parse(text, kind, toc, back) != 0 || back != sector) {
+                    ADD_FAILURE() << text << " was formatted from sector " << sector
+                                  << " but reads as " << back;
+                    if (++wrong == 3)
+                        break;
+                }
+            }
+        }
+    }
+}
+
+TEST_F(MciInterpreterTest, CdPlaysFromEachTrackStartItReportsInEachTimeFormat) {
+    openCd();
+    auto* drive = backend->lastDrive;
+    for (const char* format : {"tmsf", "msf", "milliseconds"}) {
+        ASSERT_EQ(code(std::string("set cdaudio time format ") + format), 0);
+        for (int track = 1; track <= 3; ++track) {
+            const std::string start = ask("status cdaudio position track " + std::to_string(track));
+            ASSERT_EQ(code("play cdaudio from " + start), 0) << format << " " << start;
+            EXPECT_EQ(drive->plays.back().first, drive->disc.startOf(track))
+                << format << " " << start;
+        }
+    }
 }
