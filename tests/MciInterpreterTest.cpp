@@ -3,6 +3,9 @@
 #include "mci/MciInterpreter.h"
 
 #include "FakeMciBackend.h"
+#include "FakeWaveSound.h"
+#include "Lumivane_BGM.h"
+#include "Settings.h"
 #include "mci/CdTimeFormat.h"
 #include "mci/MciCommand.h"
 #include "mci/MciErrors.h"
@@ -30,6 +33,10 @@ protected:
         MciReply reply = mci->send(command, Buffer);
         EXPECT_EQ(reply.code, 0) << command;
         return reply.text;
+    }
+    void TearDown() override {
+        useRealBgmPlatform();
+        settings().BgmRepeat = 0;
     }
     void openCd() {
         ASSERT_EQ(code("open cdaudio"), 0);
@@ -321,8 +328,8 @@ TEST_F(MciInterpreterTest, CdPlaysOnlyTheSoundAndNeverADataTrack) {
     EXPECT_EQ(ask("status cdaudio current track"), "2") << "the disc starts at its sound";
     EXPECT_EQ(ask("play cdaudio"), "");
     EXPECT_EQ(drive->plays.back(), std::make_pair(1000, 4000)) << "ends before the data";
-    EXPECT_EQ(ask("play cdaudio from 1"), "");
-    EXPECT_EQ(drive->plays.back(), std::make_pair(1000, 4000)) << "a data track is skipped";
+    EXPECT_EQ(ask("play cdaudio to 3"), "");
+    EXPECT_EQ(drive->plays.back(), std::make_pair(1000, 2500)) << "from the first sound";
     EXPECT_EQ(ask("play cdaudio from 3:0:10 to 4:0:5"), "");
     EXPECT_EQ(drive->plays.back(), std::make_pair(3250, 4000)) << "never into the data";
     EXPECT_EQ(ask("play cdaudio from 2 to 3"), "");
@@ -330,6 +337,8 @@ TEST_F(MciInterpreterTest, CdPlaysOnlyTheSoundAndNeverADataTrack) {
     const auto plays = drive->plays.size();
     EXPECT_EQ(code("play cdaudio from 4"), mci_error::OutOfRange) << "nothing but data after it";
     EXPECT_EQ(code("play cdaudio from 1 to 1:0:5"), mci_error::OutOfRange) << "data only";
+    EXPECT_EQ(code("play cdaudio from 1"), mci_error::OutOfRange) << "starts in the data";
+    EXPECT_EQ(code("play cdaudio from 1:0:10 to 3"), mci_error::OutOfRange) << "the same";
     EXPECT_EQ(drive->plays.size(), plays);
 
     // Played to the end of its sound, the disc goes back to its start, not into the data.
@@ -338,6 +347,30 @@ TEST_F(MciInterpreterTest, CdPlaysOnlyTheSoundAndNeverADataTrack) {
     EXPECT_EQ(ask("status cdaudio mode"), "stopped");
     EXPECT_EQ(ask("status cdaudio position"), "02:00:00:00");
     ASSERT_EQ(code("play cdaudio"), 0);
+    EXPECT_EQ(drive->plays.back(), std::make_pair(1000, 4000));
+}
+
+TEST_F(MciInterpreterTest, ARepeatOfADataTrackIsRefusedEveryTickAndTheDiscStaysSilent) {
+    backend->cdDisc = mixedDisc();
+    quillaro::test::FakeWaveSound wave;
+    useBgmPlatform(*mci, wave);
+    settings().BgmRepeat = 1;
+    OpenCdAudio();
+    ASSERT_EQ(LastApiResult, 0);
+    auto* drive = backend->lastDrive;
+    for (int tick = 0; tick < 3; ++tick) {
+        CdAudioTick();
+        EXPECT_TRUE(CdKeepPolling);
+        EXPECT_EQ(LastApiResult, mci_error::OutOfRange) << "the play from track 1, tick " << tick;
+        EXPECT_EQ(LastMciReply, mci->errorText(mci_error::OutOfRange));
+    }
+    EXPECT_TRUE(drive->plays.empty()) << "nothing of the disc was played";
+
+    // Without a repeat track the disc plays from its sound on, past the leading data track.
+    settings().BgmRepeat = 0;
+    CdAudioTick();
+    EXPECT_EQ(LastApiResult, 0);
+    ASSERT_EQ(drive->plays.size(), 1u);
     EXPECT_EQ(drive->plays.back(), std::make_pair(1000, 4000));
 }
 

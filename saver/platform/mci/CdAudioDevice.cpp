@@ -149,6 +149,10 @@ MciReply CdAudioDevice::play(MciCommand& command) {
     }
     if (from > to)
         return MciReply::fail(mci_error::OutOfRange);
+    // A position asked for inside a data track holds no sound: refused, rather than moved on to
+    // the next audio track, which a caller that asked for this track would take for another.
+    if (fromGiven && !isAudio(CdTimeFormat::trackOf(from, toc)))
+        return MciReply::fail(mci_error::OutOfRange);
     // Played as sound, a data track is noise and the gap before a data session cannot be read.
     const std::optional<std::int32_t> start = soundFrom(from);
     if (!start || *start > to)

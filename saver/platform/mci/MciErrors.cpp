@@ -20,7 +20,7 @@ const std::array<std::pair<std::int32_t, const char*>, 19> Texts{{
     {FileNotFound, "The file cannot be found."},
     {DeviceNotReady, "The device is not ready: there is no disc in the drive."},
     {ExtensionNotFound, "No device type is known for this file extension; name one with type."},
-    {OutOfRange, "The track or position is not on the disc."},
+    {OutOfRange, "The track or position is not on the disc, or holds no sound."},
     {DuplicateAlias, "The alias is already in use."},
     {MissingDeviceName, "The command names no device."},
     {BadTimeFormat, "The time format is not known to this device."},

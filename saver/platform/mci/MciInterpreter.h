@@ -18,7 +18,8 @@
 //   270 a position that does not parse     273 a command that needs more words
 //   274 a command the device lacks    275 the file does not exist
 //   276 no disc in the drive          281 no type given and the extension is not known
-//   282 a track or position not on the disc   289 the alias is already in use
+//   282 a track or position not on the disc, or in a data track
+//                                     289 the alias is already in use
 //   292 no device name                293 an unknown time format
 //   294 a quote that is not closed    296 the file does not decode
 //   262 there is no sound output to play through
