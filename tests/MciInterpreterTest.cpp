@@ -107,10 +107,24 @@ TEST_F(MciInterpreterTest, RefusesNamesInUseAndIncompleteOpens) {
     EXPECT_EQ(code("open b.mp3 type MPEGVideo alias M"), mci_error::DuplicateAlias);
     ASSERT_EQ(code("open cdaudio"), 0);
     EXPECT_EQ(code("open cdaudio"), mci_error::DeviceOpen);
-    EXPECT_EQ(ask("open cdaudio alias disc"), "3") << "the same drive again under an alias";
     EXPECT_EQ(code("open c.mp3 type MPEGVideo alias"), mci_error::MissingStringArgument);
     EXPECT_EQ(code("open c.mp3 type MPEGVideo loudly"), mci_error::UnrecognizedKeyword);
-    EXPECT_EQ(backend->cdOpens, 2);
+}
+
+TEST_F(MciInterpreterTest, TheCdDriveIsOpenUnderOneNameAtATime) {
+    ASSERT_EQ(code("open cdaudio"), 0);
+    EXPECT_EQ(code("open cdaudio alias disc"), mci_error::DeviceOpen);
+    EXPECT_EQ(code("open drive type cdaudio alias disc"), mci_error::DeviceOpen);
+    EXPECT_EQ(backend->cdOpens, 1) << "the drive itself is not opened again";
+    EXPECT_EQ(code("status disc mode"), mci_error::InvalidDeviceName);
+    EXPECT_EQ(ask("status cdaudio mode"), "stopped") << "the open device is untouched";
+
+    ASSERT_EQ(code("close cdaudio"), 0);
+    EXPECT_EQ(ask("open cdaudio alias disc"), "2") << "free again once closed";
+    EXPECT_EQ(code("open cdaudio"), mci_error::DeviceOpen);
+    ASSERT_EQ(code("close all"), 0);
+    EXPECT_EQ(code("open cdaudio"), 0);
+    EXPECT_EQ(backend->cdOpens, 3);
 }
 
 TEST_F(MciInterpreterTest, PassesOnWhyAFileCannotBeOpened) {

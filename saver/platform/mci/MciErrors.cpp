@@ -11,7 +11,8 @@ const std::array<std::pair<std::int32_t, const char*>, 19> Texts{{
     {UnrecognizedKeyword, "The command contains a word that this device does not accept."},
     {UnrecognizedCommand, "The first word of the command is not a known command."},
     {InvalidDeviceName, "The device is not open, or there is no device of that name."},
-    {DeviceOpen, "A device of that name is already open; open it under another alias."},
+    {DeviceOpen, "A device of that name, or the CD drive, is already open; close it first or "
+                 "use another alias."},
     {MissingCommandString, "The command is empty."},
     {MissingStringArgument, "A word of the command needs a text after it."},
     {BadInteger, "A number or position in the command cannot be read."},
