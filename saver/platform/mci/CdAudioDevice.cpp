@@ -78,8 +78,8 @@ std::int32_t CdAudioDevice::currentSector() {
         started_ = false;
         if (drive_->readFailed()) {
             // An unreadable sector ends the disc: the next play starts it again instead of
-            // failing at that sector over and over. The disc itself may have gone.
-            drive_->checkMedia();
+            // failing at that sector over and over. The disc itself may have gone: the drive
+            // has looked already, away from this thread, and media() tells.
             position_ = discStart();
         } else {
             // Keep where it stopped, unless no sound is left after that.
