@@ -3,6 +3,9 @@
 #include "mci/MciInterpreter.h"
 
 #include "FakeMciBackend.h"
+#include "FakeWaveSound.h"
+#include "Lumivane_BGM.h"
+#include "Settings.h"
 #include "mci/CdTimeFormat.h"
 #include "mci/MciCommand.h"
 #include "mci/MciErrors.h"
@@ -30,6 +33,10 @@ protected:
         MciReply reply = mci->send(command, Buffer);
         EXPECT_EQ(reply.code, 0) << command;
         return reply.text;
+    }
+    void TearDown() override {
+        useRealBgmPlatform();
+        settings().BgmRepeat = 0;
     }
     void openCd() {
         ASSERT_EQ(code("open cdaudio"), 0);
@@ -100,10 +107,24 @@ TEST_F(MciInterpreterTest, RefusesNamesInUseAndIncompleteOpens) {
     EXPECT_EQ(code("open b.mp3 type MPEGVideo alias M"), mci_error::DuplicateAlias);
     ASSERT_EQ(code("open cdaudio"), 0);
     EXPECT_EQ(code("open cdaudio"), mci_error::DeviceOpen);
-    EXPECT_EQ(ask("open cdaudio alias disc"), "3") << "the same drive again under an alias";
     EXPECT_EQ(code("open c.mp3 type MPEGVideo alias"), mci_error::MissingStringArgument);
     EXPECT_EQ(code("open c.mp3 type MPEGVideo loudly"), mci_error::UnrecognizedKeyword);
-    EXPECT_EQ(backend->cdOpens, 2);
+}
+
+TEST_F(MciInterpreterTest, TheCdDriveIsOpenUnderOneNameAtATime) {
+    ASSERT_EQ(code("open cdaudio"), 0);
+    EXPECT_EQ(code("open cdaudio alias disc"), mci_error::DeviceOpen);
+    EXPECT_EQ(code("open drive type cdaudio alias disc"), mci_error::DeviceOpen);
+    EXPECT_EQ(backend->cdOpens, 1) << "the drive itself is not opened again";
+    EXPECT_EQ(code("status disc mode"), mci_error::InvalidDeviceName);
+    EXPECT_EQ(ask("status cdaudio mode"), "stopped") << "the open device is untouched";
+
+    ASSERT_EQ(code("close cdaudio"), 0);
+    EXPECT_EQ(ask("open cdaudio alias disc"), "2") << "free again once closed";
+    EXPECT_EQ(code("open cdaudio"), mci_error::DeviceOpen);
+    ASSERT_EQ(code("close all"), 0);
+    EXPECT_EQ(code("open cdaudio"), 0);
+    EXPECT_EQ(backend->cdOpens, 3);
 }
 
 TEST_F(MciInterpreterTest, PassesOnWhyAFileCannotBeOpened) {
@@ -321,8 +342,8 @@ TEST_F(MciInterpreterTest, CdPlaysOnlyTheSoundAndNeverADataTrack) {
     EXPECT_EQ(ask("status cdaudio current track"), "2") << "the disc starts at its sound";
     EXPECT_EQ(ask("play cdaudio"), "");
     EXPECT_EQ(drive->plays.back(), std::make_pair(1000, 4000)) << "ends before the data";
-    EXPECT_EQ(ask("play cdaudio from 1"), "");
-    EXPECT_EQ(drive->plays.back(), std::make_pair(1000, 4000)) << "a data track is skipped";
+    EXPECT_EQ(ask("play cdaudio to 3"), "");
+    EXPECT_EQ(drive->plays.back(), std::make_pair(1000, 2500)) << "from the first sound";
     EXPECT_EQ(ask("play cdaudio from 3:0:10 to 4:0:5"), "");
     EXPECT_EQ(drive->plays.back(), std::make_pair(3250, 4000)) << "never into the data";
     EXPECT_EQ(ask("play cdaudio from 2 to 3"), "");
@@ -330,6 +351,8 @@ TEST_F(MciInterpreterTest, CdPlaysOnlyTheSoundAndNeverADataTrack) {
     const auto plays = drive->plays.size();
     EXPECT_EQ(code("play cdaudio from 4"), mci_error::OutOfRange) << "nothing but data after it";
     EXPECT_EQ(code("play cdaudio from 1 to 1:0:5"), mci_error::OutOfRange) << "data only";
+    EXPECT_EQ(code("play cdaudio from 1"), mci_error::OutOfRange) << "starts in the data";
+    EXPECT_EQ(code("play cdaudio from 1:0:10 to 3"), mci_error::OutOfRange) << "the same";
     EXPECT_EQ(drive->plays.size(), plays);
 
     // Played to the end of its sound, the disc goes back to its start, not into the data.
@@ -338,6 +361,30 @@ TEST_F(MciInterpreterTest, CdPlaysOnlyTheSoundAndNeverADataTrack) {
     EXPECT_EQ(ask("status cdaudio mode"), "stopped");
     EXPECT_EQ(ask("status cdaudio position"), "02:00:00:00");
     ASSERT_EQ(code("play cdaudio"), 0);
+    EXPECT_EQ(drive->plays.back(), std::make_pair(1000, 4000));
+}
+
+TEST_F(MciInterpreterTest, ARepeatOfADataTrackIsRefusedEveryTickAndTheDiscStaysSilent) {
+    backend->cdDisc = mixedDisc();
+    quillaro::test::FakeWaveSound wave;
+    useBgmPlatform(*mci, wave);
+    settings().BgmRepeat = 1;
+    OpenCdAudio();
+    ASSERT_EQ(LastApiResult, 0);
+    auto* drive = backend->lastDrive;
+    for (int tick = 0; tick < 3; ++tick) {
+        CdAudioTick();
+        EXPECT_TRUE(CdKeepPolling);
+        EXPECT_EQ(LastApiResult, mci_error::OutOfRange) << "the play from track 1, tick " << tick;
+        EXPECT_EQ(LastMciReply, mci->errorText(mci_error::OutOfRange));
+    }
+    EXPECT_TRUE(drive->plays.empty()) << "nothing of the disc was played";
+
+    // Without a repeat track the disc plays from its sound on, past the leading data track.
+    settings().BgmRepeat = 0;
+    CdAudioTick();
+    EXPECT_EQ(LastApiResult, 0);
+    ASSERT_EQ(drive->plays.size(), 1u);
     EXPECT_EQ(drive->plays.back(), std::make_pair(1000, 4000));
 }
 
@@ -377,7 +424,6 @@ TEST_F(MciInterpreterTest, CdReadFailureEndsTheDiscAndTheNextPlayStartsItAgain) 
     drive->failAt(1234);
     EXPECT_EQ(ask("status cdaudio mode"), "stopped");
     EXPECT_EQ(ask("status cdaudio position"), "01:00:00:00") << "not the sector that failed";
-    EXPECT_EQ(drive->mediaChecks, 1);
     ASSERT_EQ(code("play cdaudio"), 0);
     EXPECT_EQ(drive->plays.back(), std::make_pair(0, 4000));
 
@@ -391,14 +437,13 @@ TEST_F(MciInterpreterTest, CdReadFailureEndsTheDiscAndTheNextPlayStartsItAgain) 
     drive->heard = 300;
     ASSERT_EQ(code("stop cdaudio"), 0);
     EXPECT_EQ(ask("status cdaudio position"), "01:00:04:00");
-    EXPECT_EQ(drive->mediaChecks, 2);
 }
 
 TEST_F(MciInterpreterTest, CdDiscFoundGoneAfterAFailedReadIsNotReady) {
     openCd();
     auto* drive = backend->lastDrive;
     ASSERT_EQ(code("play cdaudio"), 0);
-    drive->mediaOnCheck = CdMedia::NoDisc;
+    drive->mediaAfterFailure = CdMedia::NoDisc;
     drive->failAt(500);
     EXPECT_EQ(code("status cdaudio current track"), mci_error::DeviceNotReady);
     EXPECT_EQ(ask("status cdaudio mode"), "not ready");
@@ -422,7 +467,8 @@ TEST(CdTimeFormatTest, ReadsShortenedPositionsInEachFormat) {
     EXPECT_EQ(read("0:2:0", K::Msf), 0);
     EXPECT_EQ(read("0:35:25", K::Msf), 2500);
     EXPECT_EQ(read("2000", K::Milliseconds), 0);
-    EXPECT_EQ(read("1999", K::Milliseconds), -mci_error::OutOfRange) << "before the first track";
+    EXPECT_EQ(read("1999", K::Milliseconds), 0) << "the first sector that starts at or after it";
+    EXPECT_EQ(read("1986", K::Milliseconds), -mci_error::OutOfRange) << "before the first track";
     EXPECT_EQ(read("3:0:13:25", K::Tmsf), 3500);
     EXPECT_EQ(read("3:0:20:0", K::Tmsf), 4000) << "the leadout ends a range";
     EXPECT_EQ(read("3:0:20:1", K::Tmsf), -mci_error::OutOfRange);
@@ -442,4 +488,40 @@ TEST(CdTimeFormatTest, FormatsPositionsAndLengths) {
     EXPECT_EQ(CdTimeFormat::formatLength(1500, CdTimeFormatKind::Tmsf), "00:20:00");
     EXPECT_EQ(CdTimeFormat::formatLength(1500, CdTimeFormatKind::Milliseconds), "20000");
     EXPECT_EQ(CdTimeFormat::trackOf(4000, toc), 3);
+}
+
+TEST(CdTimeFormatTest, EveryPositionReadsBackAsTheSectorItWasFormattedFrom) {
+    const CdToc discs[] = {quillaro::test::FakeCdDrive().toc(), mixedDisc(),
+                           discOf({0, 1000, 13800}, {true, true, false}, 20000, 2400),
+                           discOf({0, 75, 150}, {true, true, true}, 225)};
+    for (const CdToc& toc : discs) {
+        for (auto kind :
+             {CdTimeFormatKind::Tmsf, CdTimeFormatKind::Msf, CdTimeFormatKind::Milliseconds}) {
+            int wrong = 0;
+            for (std::int32_t sector = 0; sector <= toc.leadout; ++sector) {
+                const std::string text = CdTimeFormat::format(sector, kind, toc);
+                std::int32_t back = -1;
+                if (CdTimeFormat::parse(text, kind, toc, back) != 0 || back != sector) {
+                    ADD_FAILURE() << text << " was formatted from sector " << sector
+                                  << " but reads as " << back;
+                    if (++wrong == 3)
+                        break;
+                }
+            }
+        }
+    }
+}
+
+TEST_F(MciInterpreterTest, CdPlaysFromEachTrackStartItReportsInEachTimeFormat) {
+    openCd();
+    auto* drive = backend->lastDrive;
+    for (const char* format : {"tmsf", "msf", "milliseconds"}) {
+        ASSERT_EQ(code(std::string("set cdaudio time format ") + format), 0);
+        for (int track = 1; track <= 3; ++track) {
+            const std::string start = ask("status cdaudio position track " + std::to_string(track));
+            ASSERT_EQ(code("play cdaudio from " + start), 0) << format << " " << start;
+            EXPECT_EQ(drive->plays.back().first, drive->disc.startOf(track))
+                << format << " " << start;
+        }
+    }
 }

@@ -72,31 +72,27 @@ public:
     bool playing() const override { return isPlaying; }
     std::int32_t position() const override { return heard; }
     bool readFailed() const override { return failed; }
-    void checkMedia() override {
-        ++mediaChecks;
-        mediaState = mediaOnCheck;
-    }
 
     // The range has been heard to its end.
     void finish() {
         isPlaying = false;
         heard = plays.back().second;
     }
-    // The sector could not be read: the sound stopped there.
+    // The sector could not be read: the sound stopped there, and the drive looked at the disc.
     void failAt(std::int32_t sector) {
         isPlaying = false;
         failed = true;
         heard = sector;
+        mediaState = mediaAfterFailure;
     }
 
     CdMedia mediaState = CdMedia::Present;
-    CdMedia mediaOnCheck = CdMedia::Present; // what a look at the disc finds
+    CdMedia mediaAfterFailure = CdMedia::Present; // what the look after a failed read finds
     CdToc disc;
     bool isPlaying = false;
     bool failed = false;
     std::int32_t heard = 0;
     bool playWorks = true;
-    int mediaChecks = 0;
     std::vector<std::pair<std::int32_t, std::int32_t>> plays;
 };
 

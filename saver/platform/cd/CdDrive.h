@@ -33,6 +33,8 @@ class CdDrive {
 public:
     virtual ~CdDrive() = default;
 
+    // As found when the drive was opened; once a play has ended on a failed read, as found by
+    // the look at the disc that the reading side made before the play was seen to end.
     virtual CdMedia media() const = 0;
     // Meaningful only while media() is Present.
     virtual const CdToc& toc() const = 0;
@@ -49,8 +51,6 @@ public:
     virtual std::int32_t position() const = 0;
     // True when the last play ended early because the disc could not be read.
     virtual bool readFailed() const = 0;
-    // Looks again whether the disc is still there (after a failed read); media() tells.
-    virtual void checkMedia() = 0;
 };
 
 } // namespace quillaro

@@ -1,12 +1,20 @@
 #include "CdPcmPlayer.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <ctime>
 #include <limits>
+#include <mutex>
 #include <pthread.h>
+#include <vector>
 
 namespace quillaro {
 namespace {
+
+// About 0.1 s per batch and 0.4 s read ahead: enough to ride out a slow read, short enough that
+// a stop or a new start is heard at once (the ring is emptied then anyway).
+constexpr int ReadSectors = 8;
+constexpr int RingSectors = 32;
 
 std::int16_t clipped(int sample) {
     return static_cast<std::int16_t>(std::clamp(sample,
@@ -16,68 +24,110 @@ std::int16_t clipped(int sample) {
 
 } // namespace
 
-CdPcmPlayer::CdPcmPlayer(std::shared_ptr<SdlAudioOutput> output, ReaderFactory makeReader)
-    : output_(std::move(output)), makeReader_(std::move(makeReader)),
-      ring_(static_cast<std::size_t>(RingSectors) * CdSectorReader::SectorSamples) {
-    worker_ = std::thread([this] { run(); });
+struct CdPcmPlayer::Shared {
+    Shared(ReaderFactory make, MediaCheck check)
+        : makeReader(std::move(make)), checkMedia(std::move(check)),
+          ring(static_cast<std::size_t>(RingSectors) * CdSectorReader::SectorSamples) {}
+
+    void clearRing() {
+        head = 0;
+        filled = 0;
+        frontOffset = 0;
+    }
+    // The worker's request has been replaced by a later play or stop, or the player is going.
+    bool abandoned(std::uint64_t workingOn) const { return quit || workingOn != request; }
+
+    const ReaderFactory makeReader;
+    const MediaCheck checkMedia;
+
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool quit = false;
+    bool busy = false;         // the worker is at the drive, without the lock
+    bool active = false;       // a play is under way and has not been heard to its end
+    bool endReached = false;   // the worker has read the whole range, or all it could
+    bool readFailed = false;   // the worker stopped reading at a sector that failed
+    std::uint64_t request = 0; // changes with every play and stop
+    std::int32_t readNext = 0;
+    std::int32_t end = 0;
+    std::int32_t heard = 0; // the sector at the front of the ring, or where the sound stopped
+    std::optional<CdMedia> media;
+
+    std::vector<std::int16_t> ring; // RingSectors sectors
+    int head = 0;                   // first filled slot
+    int filled = 0;                 // number of filled slots
+    std::size_t frontOffset = 0;    // samples of the head slot already heard
+};
+
+CdPcmPlayer::CdPcmPlayer(std::shared_ptr<SdlAudioOutput> output, ReaderFactory makeReader,
+                         MediaCheck checkMedia)
+    : output_(std::move(output)),
+      shared_(std::make_shared<Shared>(std::move(makeReader), std::move(checkMedia))) {
+    worker_ = std::thread([shared = shared_] { run(*shared); });
     output_->setPcmSource(this);
 }
 
 CdPcmPlayer::~CdPcmPlayer() {
     output_->setPcmSource(nullptr);
+    bool busy = false;
     {
-        std::lock_guard lock(mutex_);
-        quit_ = true;
+        std::lock_guard lock(shared_->mutex);
+        shared_->quit = true;
+        busy = shared_->busy;
     }
-    wake_.notify_all();
-    worker_.join();
-}
-
-void CdPcmPlayer::clearRing() {
-    head_ = 0;
-    filled_ = 0;
-    frontOffset_ = 0;
+    shared_->wake.notify_all();
+    // A worker at the drive may wait there for long on a damaged disc; the saver's teardown
+    // does not wait with it. It holds all it uses and ends as soon as the drive answers.
+    if (busy)
+        worker_.detach();
+    else
+        worker_.join();
 }
 
 bool CdPcmPlayer::play(std::int32_t from, std::int32_t to) {
     if (!output_->isOpen())
         return false;
     {
-        std::lock_guard lock(mutex_);
-        ++request_;
-        clearRing();
-        readNext_ = from;
-        end_ = to;
-        heard_ = from;
-        active_ = from < to;
-        endReached_ = from >= to;
-        readFailed_ = false;
+        std::lock_guard lock(shared_->mutex);
+        ++shared_->request;
+        shared_->clearRing();
+        shared_->readNext = from;
+        shared_->end = to;
+        shared_->heard = from;
+        shared_->active = from < to;
+        shared_->endReached = from >= to;
+        shared_->readFailed = false;
     }
-    wake_.notify_all();
+    shared_->wake.notify_all();
     return true;
 }
 
 void CdPcmPlayer::stop() {
-    std::lock_guard lock(mutex_);
-    ++request_;
-    clearRing();
-    active_ = false;
-    readFailed_ = false;
+    std::lock_guard lock(shared_->mutex);
+    ++shared_->request;
+    shared_->clearRing();
+    shared_->active = false;
+    shared_->readFailed = false;
 }
 
 bool CdPcmPlayer::playing() const {
-    std::lock_guard lock(mutex_);
-    return active_;
+    std::lock_guard lock(shared_->mutex);
+    return shared_->active;
 }
 
 std::int32_t CdPcmPlayer::position() const {
-    std::lock_guard lock(mutex_);
-    return heard_;
+    std::lock_guard lock(shared_->mutex);
+    return shared_->heard;
 }
 
 bool CdPcmPlayer::readFailed() const {
-    std::lock_guard lock(mutex_);
-    return readFailed_;
+    std::lock_guard lock(shared_->mutex);
+    return shared_->readFailed;
+}
+
+std::optional<CdMedia> CdPcmPlayer::mediaFound() const {
+    std::lock_guard lock(shared_->mutex);
+    return shared_->media;
 }
 
 std::chrono::nanoseconds CdPcmPlayer::workerCpuTime() const {
@@ -90,86 +140,113 @@ std::chrono::nanoseconds CdPcmPlayer::workerCpuTime() const {
 }
 
 void CdPcmPlayer::mixInto(std::int16_t* stream, std::size_t frames) {
+    Shared& s = *shared_;
     bool freed = false;
     bool roomForBatch = false;
     {
-        std::lock_guard lock(mutex_);
-        if (!active_)
+        std::lock_guard lock(s.mutex);
+        if (!s.active)
             return;
         const std::size_t wanted = frames * SdlAudioOutput::Channels;
         std::size_t done = 0;
-        while (done < wanted && filled_ > 0) {
+        while (done < wanted && s.filled > 0) {
             const std::int16_t* source =
-                ring_.data() + static_cast<std::size_t>(head_) * CdSectorReader::SectorSamples +
-                frontOffset_;
-            std::size_t n = std::min(wanted - done, CdSectorReader::SectorSamples - frontOffset_);
+                s.ring.data() + static_cast<std::size_t>(s.head) * CdSectorReader::SectorSamples +
+                s.frontOffset;
+            std::size_t n = std::min(wanted - done, CdSectorReader::SectorSamples - s.frontOffset);
             for (std::size_t i = 0; i < n; ++i)
                 stream[done + i] = clipped(int{stream[done + i]} + source[i]);
             done += n;
-            frontOffset_ += n;
-            if (frontOffset_ == CdSectorReader::SectorSamples) {
-                frontOffset_ = 0;
-                head_ = (head_ + 1) % RingSectors;
-                --filled_;
-                ++heard_;
+            s.frontOffset += n;
+            if (s.frontOffset == CdSectorReader::SectorSamples) {
+                s.frontOffset = 0;
+                s.head = (s.head + 1) % RingSectors;
+                --s.filled;
+                ++s.heard;
                 freed = true;
             }
         }
-        if (filled_ == 0 && endReached_) {
-            active_ = false; // heard to the end of what could be read
-            heard_ = readNext_;
+        if (s.filled == 0 && s.endReached) {
+            s.active = false; // heard to the end of what could be read
+            s.heard = s.readNext;
         }
-        roomForBatch = RingSectors - filled_ >= ReadSectors;
+        roomForBatch = RingSectors - s.filled >= ReadSectors;
     }
     // The worker reads whole batches, so it is woken only once a batch fits.
     if (freed && roomForBatch)
-        wake_.notify_all();
+        s.wake.notify_all();
 }
 
-void CdPcmPlayer::run() {
+void CdPcmPlayer::run(Shared& s) {
     std::unique_ptr<CdSectorReader> reader;
     bool readerTried = false;
     std::vector<std::int16_t> batch(static_cast<std::size_t>(ReadSectors) *
                                     CdSectorReader::SectorSamples);
-    std::unique_lock lock(mutex_);
+    std::unique_lock lock(s.mutex);
     for (;;) {
-        wake_.wait(lock, [this] {
-            return quit_ || (active_ && !endReached_ && RingSectors - filled_ >= ReadSectors);
+        s.wake.wait(lock, [&s] {
+            return s.quit || (s.active && !s.endReached && RingSectors - s.filled >= ReadSectors);
         });
-        if (quit_)
+        if (s.quit)
             return;
-        const std::uint64_t request = request_;
-        const std::int32_t first = readNext_;
-        const int count = std::min(ReadSectors, end_ - first);
+        const std::uint64_t request = s.request;
+        const std::int32_t first = s.readNext;
+        const int count = std::min(ReadSectors, s.end - first);
+        s.busy = true;
 
         lock.unlock();
         if (!readerTried) {
-            reader = makeReader_();
+            reader = s.makeReader();
             readerTried = true;
         }
-        bool ok = reader && reader->read(first, count, batch.data());
-        lock.lock();
-
-        if (request != request_)
-            continue; // stopped or restarted meanwhile
-        if (!ok) {
-            // An unreadable stretch ends the play where the sound was read up to; the reader is
-            // not asked again until the next play.
-            endReached_ = true;
-            readFailed_ = true;
-            continue;
+        // A sector a call, so that a stop, a new play or a close is seen after one sector's
+        // read, however slowly a damaged disc reads.
+        bool ok = reader != nullptr;
+        int read = 0;
+        while (ok && read < count) {
+            {
+                std::lock_guard check(s.mutex);
+                if (s.abandoned(request))
+                    break;
+            }
+            ok = reader->read(first + read, 1,
+                              batch.data() +
+                                  static_cast<std::size_t>(read) * CdSectorReader::SectorSamples);
+            if (ok)
+                ++read;
         }
-        for (int i = 0; i < count; ++i) {
-            int slot = (head_ + filled_) % RingSectors;
+        // Whether the disc has gone is asked here, where waiting on the drive harms nobody, and
+        // before the play is seen to end, so the end is told together with what was found.
+        std::optional<CdMedia> media;
+        if (!ok && s.checkMedia)
+            media = s.checkMedia();
+        lock.lock();
+        s.busy = false;
+        if (media)
+            s.media = media;
+
+        if (s.abandoned(request)) {
+            if (s.quit)
+                return;
+            continue; // stopped or restarted meanwhile
+        }
+        for (int i = 0; i < read; ++i) {
+            int slot = (s.head + s.filled) % RingSectors;
             std::copy_n(batch.data() + static_cast<std::size_t>(i) * CdSectorReader::SectorSamples,
                         CdSectorReader::SectorSamples,
-                        ring_.data() +
+                        s.ring.data() +
                             static_cast<std::size_t>(slot) * CdSectorReader::SectorSamples);
-            ++filled_;
+            ++s.filled;
         }
-        readNext_ += count;
-        if (readNext_ >= end_)
-            endReached_ = true;
+        s.readNext += read;
+        if (!ok) {
+            // An unreadable sector ends the play where the sound was read up to; the reader is
+            // not asked again until the next play.
+            s.endReached = true;
+            s.readFailed = true;
+        } else if (s.readNext >= s.end) {
+            s.endReached = true;
+        }
     }
 }
 

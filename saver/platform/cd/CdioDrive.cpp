@@ -22,6 +22,21 @@ bool isImageDriver(driver_id_t id) {
     return id == DRIVER_BINCUE || id == DRIVER_CDRDAO || id == DRIVER_NRG;
 }
 
+// Whether a disc that was there is there still: a drive is asked whether it is ready, which can
+// take as long as libcdio's command timeout; an image counts as taken out once its file is gone.
+CdMedia mediaNow(CdIo_t* cdio, bool image, const std::string& source) {
+    if (image) {
+        std::error_code error;
+        return std::filesystem::exists(source, error) ? CdMedia::Present : CdMedia::NoDisc;
+    }
+    const driver_return_code_t ready = mmc_test_unit_ready(cdio, DefaultMmcTimeout);
+    // A drive that cannot be asked this way is taken to still hold its disc.
+    if (ready == DRIVER_OP_SUCCESS || ready == DRIVER_OP_UNSUPPORTED ||
+        ready == DRIVER_OP_NO_DRIVER)
+        return CdMedia::Present;
+    return mmc_get_tray_status(cdio) == TrayIsOpen ? CdMedia::TrayOpen : CdMedia::NoDisc;
+}
+
 } // namespace
 
 void CdioDrive::CdioCloser::operator()(_CdIo* cdio) const {
@@ -29,6 +44,8 @@ void CdioDrive::CdioCloser::operator()(_CdIo* cdio) const {
 }
 
 std::int32_t CdioDrive::open(std::unique_ptr<CdDrive>& out, CdReadMethod method) {
+    // Opening the drive and reading its table of contents stay on the calling thread: the
+    // saver's CD upkeep decides from the first answers after the open whether a disc is there.
     SdlAudioOutput::quietLibraries();
     std::string source;
     if (const char* named = std::getenv(DriveVariable); named && *named) {
@@ -52,12 +69,17 @@ CdioDrive::CdioDrive(Passkey, std::unique_ptr<_CdIo, CdioCloser> cdio, std::stri
     image_ = isImageDriver(cdio_get_driver_id(cdio_.get()));
     readToc();
     bool usePlain = method == CdReadMethod::Plain || (method == CdReadMethod::Automatic && image_);
-    CdIo_t* handle = cdio_.get();
+    // The reader and the look at the disc each hold the handle, so it stays open until the
+    // worker is done with it.
     player_ = std::make_unique<CdPcmPlayer>(
-        SdlAudioOutput::acquire(), [handle, usePlain]() -> std::unique_ptr<CdSectorReader> {
+        SdlAudioOutput::acquire(),
+        [handle = cdio_, usePlain]() -> std::unique_ptr<CdSectorReader> {
             if (usePlain)
-                return CdSectorReader::plain(handle);
-            return CdSectorReader::paranoia(handle);
+                return CdSectorReader::plain(handle.get());
+            return CdSectorReader::paranoia(handle.get());
+        },
+        [handle = cdio_, image = image_, source = source_] {
+            return mediaNow(handle.get(), image, source);
         });
 }
 
@@ -86,21 +108,11 @@ void CdioDrive::readToc() {
     media_ = toc_.leadout > toc_.trackStart.front() ? CdMedia::Present : CdMedia::NoDisc;
 }
 
-void CdioDrive::checkMedia() {
-    if (media_ != CdMedia::Present)
-        return;
-    if (image_) {
-        std::error_code error;
-        if (!std::filesystem::exists(source_, error))
-            media_ = CdMedia::NoDisc;
-        return;
-    }
-    const driver_return_code_t ready = mmc_test_unit_ready(cdio_.get(), DefaultMmcTimeout);
-    // A drive that cannot be asked this way is taken to still hold its disc.
-    if (ready == DRIVER_OP_SUCCESS || ready == DRIVER_OP_UNSUPPORTED ||
-        ready == DRIVER_OP_NO_DRIVER)
-        return;
-    media_ = mmc_get_tray_status(cdio_.get()) == TrayIsOpen ? CdMedia::TrayOpen : CdMedia::NoDisc;
+CdMedia CdioDrive::media() const {
+    if (media_ == CdMedia::Present)
+        if (std::optional<CdMedia> found = player_->mediaFound())
+            return *found;
+    return media_;
 }
 
 bool CdioDrive::play(std::int32_t from, std::int32_t to) {

@@ -1,8 +1,8 @@
 // The CD drive through libcdio: the drive named by the environment variable CDROM (a device such
 // as /dev/sr1, or a .cue/.toc/.nrg disc image), else libcdio's default drive. Opening reads the
 // table of contents once, on the calling thread; from then on only the player's worker thread
-// touches the drive, except for the look at the disc after a failed read, when the worker is
-// idle.
+// touches the drive, the look at the disc after a failed read included, so no command waits on
+// the drive.
 #pragma once
 
 #include "CdDrive.h"
@@ -37,15 +37,14 @@ public:
               CdReadMethod method);
     ~CdioDrive() override;
 
-    CdMedia media() const override { return media_; }
+    // As found when opened, or by the look at the disc after the last failed read.
+    CdMedia media() const override;
     const CdToc& toc() const override { return toc_; }
     bool play(std::int32_t from, std::int32_t to) override;
     void stop() override;
     bool playing() const override;
     std::int32_t position() const override;
     bool readFailed() const override;
-    // A drive is asked whether it is ready; an image counts as taken out once its file is gone.
-    void checkMedia() override;
 
     // CPU time the reading thread has used so far.
     std::chrono::nanoseconds workerCpuTime() const;
@@ -53,10 +52,11 @@ public:
 private:
     void readToc();
 
-    std::unique_ptr<_CdIo, CdioCloser> cdio_;
+    // Shared with the player's worker, which may go on reading for a while after a close.
+    std::shared_ptr<_CdIo> cdio_;
     std::string source_; // the drive or image file, as opened
     bool image_ = false;
-    CdMedia media_ = CdMedia::NoDisc;
+    CdMedia media_ = CdMedia::NoDisc; // as found when opened
     CdToc toc_;
     std::unique_ptr<CdPcmPlayer> player_; // last: stops its worker before the handle closes
 };

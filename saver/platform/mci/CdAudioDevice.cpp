@@ -78,8 +78,8 @@ std::int32_t CdAudioDevice::currentSector() {
         started_ = false;
         if (drive_->readFailed()) {
             // An unreadable sector ends the disc: the next play starts it again instead of
-            // failing at that sector over and over. The disc itself may have gone.
-            drive_->checkMedia();
+            // failing at that sector over and over. The disc itself may have gone: the drive
+            // has looked already, away from this thread, and media() tells.
             position_ = discStart();
         } else {
             // Keep where it stopped, unless no sound is left after that.
@@ -148,6 +148,10 @@ MciReply CdAudioDevice::play(MciCommand& command) {
         (isFrom ? fromGiven : toGiven) = true;
     }
     if (from > to)
+        return MciReply::fail(mci_error::OutOfRange);
+    // A position asked for inside a data track holds no sound: refused, rather than moved on to
+    // the next audio track, which a caller that asked for this track would take for another.
+    if (fromGiven && !isAudio(CdTimeFormat::trackOf(from, toc)))
         return MciReply::fail(mci_error::OutOfRange);
     // Played as sound, a data track is noise and the gap before a data session cannot be read.
     const std::optional<std::int32_t> start = soundFrom(from);

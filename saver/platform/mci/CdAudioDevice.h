@@ -2,7 +2,8 @@
 // position while stopped, as the Windows CD audio device does. Commands it accepts (after
 // "<verb> cdaudio"):
 //   play [from P] [to P]       P in the current time format; from defaults to the current
-//                              position, to to the end of the disc's sound
+//                              position, to to the end of the disc's sound; a from inside a
+//                              data track is out of range (282)
 //   stop
 //   set time format tmsf|msf|milliseconds|ms
 //   status mode                "playing", "stopped", "not ready" (no disc), "open" (tray open)
@@ -13,8 +14,9 @@
 //   status length [track N]    of the disc or of one track
 //   status media present | ready   "true" or "false"
 //   status time format         "tmsf", "msf" or "milliseconds"
-// Data tracks hold no sound: a play starts at the next audio track and ends before the next data
-// track (on an enhanced CD, before the unreadable gap to its data session). Once the disc has
+// Data tracks hold no sound: a play from the current position starts at the next audio track,
+// and every play ends before the next data track (on an enhanced CD, before the unreadable gap
+// to its data session). Once the disc has
 // played to the end of its sound, or up to a sector that cannot be read, the position goes back
 // to its first audio track, so a later plain "play" starts the disc again rather than failing at
 // the same sector; a disc found gone then answers "not ready".

@@ -12,6 +12,7 @@ namespace {
 
 constexpr int MaxPart = 255;
 constexpr int SecondsPerMinute = 60;
+constexpr std::int64_t MillisecondsPerSecond = 1000;
 
 // "a:b:c" into at most maxParts numbers of 0..255; nothing when the text is not of that form.
 std::optional<std::vector<int>> splitParts(std::string_view text, std::size_t maxParts) {
@@ -43,7 +44,7 @@ std::string msfText(std::int32_t frames) {
 }
 
 std::int64_t millisecondsOf(std::int64_t frames) {
-    return frames * 1000 / CdTimeFormat::FramesPerSecond;
+    return frames * MillisecondsPerSecond / CdTimeFormat::FramesPerSecond;
 }
 
 } // namespace
@@ -87,7 +88,10 @@ std::int32_t CdTimeFormat::parse(std::string_view text, CdTimeFormatKind kind, c
         auto ms = MciCommand::digitsValue(text, 9);
         if (!ms)
             return mci_error::BadInteger;
-        result = *ms * FramesPerSecond / 1000 - AddressOffset;
+        // Rounded up: a reply rounds a sector's start down to the millisecond, so the sector
+        // that starts at or after the given time is the one the reply was made from.
+        result = (*ms * FramesPerSecond + MillisecondsPerSecond - 1) / MillisecondsPerSecond -
+                 AddressOffset;
     } else {
         auto parts = splitParts(text, kind == CdTimeFormatKind::Tmsf ? 4 : 3);
         if (!parts)

@@ -1,7 +1,9 @@
 // Positions of the cdaudio device as text, in its three time formats:
 //   tmsf          "TT:MM:SS:FF" track, then minutes, seconds and frames into that track
 //   msf           "MM:SS:FF" from the start of the disc, the first track normally at 00:02:00
-//   milliseconds  a whole number of milliseconds from the start of the disc
+//   milliseconds  a whole number of milliseconds from the start of the disc; a sector is shown
+//                 by its start rounded down, and a time is read as the first sector that starts
+//                 at or after it, so every position shown reads back as the same sector
 // A position given back to the device may leave out trailing parts ("3" is the start of track 3
 // in tmsf, "1:30" is one and a half minutes in msf); each part is 0 to 255.
 #pragma once

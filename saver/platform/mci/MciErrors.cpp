@@ -11,7 +11,8 @@ const std::array<std::pair<std::int32_t, const char*>, 19> Texts{{
     {UnrecognizedKeyword, "The command contains a word that this device does not accept."},
     {UnrecognizedCommand, "The first word of the command is not a known command."},
     {InvalidDeviceName, "The device is not open, or there is no device of that name."},
-    {DeviceOpen, "A device of that name is already open; open it under another alias."},
+    {DeviceOpen, "A device of that name, or the CD drive, is already open; close it first or "
+                 "use another alias."},
     {MissingCommandString, "The command is empty."},
     {MissingStringArgument, "A word of the command needs a text after it."},
     {BadInteger, "A number or position in the command cannot be read."},
@@ -20,7 +21,7 @@ const std::array<std::pair<std::int32_t, const char*>, 19> Texts{{
     {FileNotFound, "The file cannot be found."},
     {DeviceNotReady, "The device is not ready: there is no disc in the drive."},
     {ExtensionNotFound, "No device type is known for this file extension; name one with type."},
-    {OutOfRange, "The track or position is not on the disc."},
+    {OutOfRange, "The track or position is not on the disc, or holds no sound."},
     {DuplicateAlias, "The alias is already in use."},
     {MissingDeviceName, "The command names no device."},
     {BadTimeFormat, "The time format is not known to this device."},

@@ -82,6 +82,12 @@ MciReply MciInterpreter::carryOut(std::string_view text) {
     return found->second->execute(command);
 }
 
+bool MciInterpreter::cdDriveOpen() const {
+    return std::any_of(devices_.begin(), devices_.end(), [](const auto& named) {
+        return dynamic_cast<const CdAudioDevice*>(named.second.get()) != nullptr;
+    });
+}
+
 MciReply MciInterpreter::open(MciCommand& command) {
     std::optional<std::string> type;
     std::optional<std::string> alias;
@@ -126,6 +132,11 @@ MciReply MciInterpreter::open(MciCommand& command) {
     std::string key = keyOf(alias ? *alias : isCd && !type ? std::string(CdAudioName) : element);
     if (devices_.count(key))
         return MciReply::fail(alias ? mci_error::DuplicateAlias : mci_error::DeviceOpen);
+
+    // The drive has one transport and the sound output carries one CD player: while the drive
+    // is open under one name, opening it under another is refused like a name already open.
+    if (isCd && cdDriveOpen())
+        return MciReply::fail(mci_error::DeviceOpen);
 
     std::unique_ptr<MciDevice> device;
     if (isCd) {

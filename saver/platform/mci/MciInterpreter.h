@@ -6,19 +6,21 @@
 // Commands accepted:
 //   open "<file>" type MPEGVideo [alias <name>]   a music file (SDL2_mixer decodes MP3, WAV,
 //   open <file.mp3|.wav|.ogg> [alias <name>]      OGG); replies with the device number
-//   open cdaudio [alias <name>]                    the CD drive (or the image named by CDROM)
+//   open cdaudio [alias <name>]                    the CD drive (or the image named by CDROM),
+//                                                  under one name at a time
 //   close <name> | close all
 //   play, stop, pause, resume, status, set <name> ...   see MpegVideoDevice and CdAudioDevice
 //   "wait" and "notify" may follow any command and are ignored.
 //
 // Error codes (the text of each comes from errorText):
 //   261 unknown command word          263 no device of that name is open, or unknown type
-//   259 a word the command does not take   265 the name is already open
+//   259 a word the command does not take   265 the name, or the CD drive, is already open
 //   267 empty command                 269 "type" or "alias" without its word
 //   270 a position that does not parse     273 a command that needs more words
 //   274 a command the device lacks    275 the file does not exist
 //   276 no disc in the drive          281 no type given and the extension is not known
-//   282 a track or position not on the disc   289 the alias is already in use
+//   282 a track or position not on the disc, or in a data track
+//                                     289 the alias is already in use
 //   292 no device name                293 an unknown time format
 //   294 a quote that is not closed    296 the file does not decode
 //   262 there is no sound output to play through
@@ -51,6 +53,7 @@ private:
     MciReply carryOut(std::string_view text);
     MciReply open(MciCommand& command);
     std::string keyOf(const std::string& name) const;
+    bool cdDriveOpen() const; // under any name
 
     std::unique_ptr<MciBackend> backend_;
     std::map<std::string, std::unique_ptr<MciDevice>> devices_; // by lower-case name
