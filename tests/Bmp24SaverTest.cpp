@@ -3,12 +3,11 @@
 #include "Bmp24Saver.h"
 
 #include "Bitmap24Loader.h"
+#include "FileText.h"
 #include "TempDir.h"
 
 #include <atomic>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <optional>
 #include <signal.h>
 #include <sys/resource.h>
@@ -26,8 +25,8 @@ namespace fs = std::filesystem;
 namespace {
 
 std::vector<std::uint8_t> readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string bytes = quillaro::test::readFile(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 // Reads a file back through the renderer's own loader and turns its bottom-up records into a

@@ -2,6 +2,7 @@
 // file in real time, and the tests tell the tones in it apart. The tests drive the module's
 // tick operations themselves, at the run form's timer periods.
 #include "ChildProcess.h"
+#include "FileText.h"
 #include "Lumivane_BGM.h"
 #include "Settings.h"
 #include "TempDir.h"
@@ -472,8 +473,7 @@ std::string printedBy(const std::filesystem::path& file, const std::function<voi
     dup2(saved, STDERR_FILENO);
     close(saved);
     close(capture);
-    std::ifstream in(file);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return quillaro::test::readFile(file);
 }
 
 TEST_F(MusicPlayback, NothingIsPrintedOnTheTerminal) {

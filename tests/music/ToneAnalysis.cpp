@@ -1,8 +1,8 @@
 #include "ToneAnalysis.h"
 
+#include "FileText.h"
+
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <numbers>
 
 namespace quillaro::test {
@@ -28,8 +28,7 @@ double goertzelPower(const std::int16_t* stereo, std::size_t frames, double hz) 
 } // namespace
 
 Samples readOutput(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string bytes = quillaro::test::readFile(path);
     Samples samples(bytes.size() / 2);
     for (std::size_t i = 0; i < samples.size(); ++i)
         samples[i] = static_cast<std::int16_t>(static_cast<unsigned char>(bytes[2 * i]) |
