@@ -1,7 +1,16 @@
 // Ending the saver program at once: every window closes and no further event is delivered.
 #pragma once
 
+#include <QObject>
+#include <memory>
+
 namespace quillaro {
+
+inline constexpr int ExitQuietly = 0;
+
+// A form that keeps the program alive after Main has returned (the run form, the preview); it
+// ends the program itself through ProgramEnd.
+using LoadedForm = std::unique_ptr<QObject>;
 
 class ProgramEnd {
 public:

@@ -1,9 +1,24 @@
 #include "ProgramInfo.h"
 
+#include "AsciiCase.h"
+#include "Utf8.h"
+
 #include <filesystem>
 #include <system_error>
 
 namespace quillaro {
+namespace {
+
+// An unknown program folder gives no path at all, never one in the root folder.
+std::string joinPath(const std::string& folder, const char* name) {
+    if (folder.empty())
+        return {};
+    if (folder.back() == '/')
+        return folder + name;
+    return folder + "/" + name;
+}
+
+} // namespace
 
 std::string programFolder() {
     std::error_code error;
@@ -21,6 +36,23 @@ std::string commandLineFrom(int argc, const char* const* argv) {
         line += argv[i];
     }
     return line;
+}
+
+std::string ModeLetter(std::string_view commandLine) {
+    std::size_t second = characterOffset(commandLine, 2);
+    if (second >= commandLine.size())
+        return {};
+    std::size_t third = characterOffset(commandLine, 3);
+    std::string letter(commandLine.substr(second, third - second));
+    return asciiUpper(letter);
+}
+
+std::string SettingsFilePath(const std::string& programFolder) {
+    return joinPath(programFolder, SettingsFileName);
+}
+
+std::string RendererPath(const std::string& programFolder) {
+    return joinPath(programFolder, RendererFileName);
 }
 
 } // namespace quillaro

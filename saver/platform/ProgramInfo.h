@@ -1,9 +1,14 @@
-// What the saver knows about its own start: the folder it was started from and its command line.
+// What the saver knows about its own start: the folder it was started from and its command line,
+// the mode letter read from that line, and the files that lie beside the program.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace quillaro {
+
+inline constexpr const char* RendererFileName = "Quillaro.dll";
+inline constexpr const char* SettingsFileName = "Quillaro.ini";
 
 struct ProgramInfo {
     std::string folder;      // holds the saver program; no trailing '/' except for the root
@@ -16,5 +21,13 @@ std::string programFolder();
 // argv[1..] joined with single blanks: the command line as one text, the way the screen-saver
 // modes expect it ("/p 1234" arrives as two arguments and reads back as one text).
 std::string commandLineFrom(int argc, const char* const* argv);
+
+// The second character of the command line in upper case, or empty when there is none.
+std::string ModeLetter(std::string_view commandLine);
+
+// programFolder + "/Quillaro.ini" and programFolder + "/Quillaro.dll"; empty when the program
+// folder is unknown.
+std::string SettingsFilePath(const std::string& programFolder);
+std::string RendererPath(const std::string& programFolder);
 
 } // namespace quillaro

@@ -6,11 +6,11 @@
 // gone, the teardown stops the music, gives the cursor back and ends the saver.
 #pragma once
 
-#include "Image24.h"
-#include "Lumivane_B.h"
-#include "Picture.h"
 #include "PictureService.h"
-#include "SaverServices.h"
+#include "graphics/Image24.h"
+#include "graphics/Picture.h"
+#include "platform/ProgramEnd.h"
+#include "platform/SaverServices.h"
 
 #include <QCloseEvent>
 #include <QTimer>
@@ -26,6 +26,8 @@ namespace quillaro {
 
 class TerminationSignals;
 
+// The run form's title, by which other instances know that a run is going on.
+inline constexpr const char* RunFormTitle = "Lumivane_Main";
 inline constexpr const char* RendererWindowTitle = "Lumivane_VC";
 
 class Lumivane_S : public QWidget {
