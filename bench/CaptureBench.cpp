@@ -2,13 +2,13 @@
 // on its own Xvfb: the whole capture (shared memory, and the plain image request) next to the bare
 // X requests it is built on, then writing the hand-off file and mirroring a picture of that size.
 // Times are wall-clock: most of the work of a capture happens inside the X server.
-#include "Bmp24Saver.h"
-#include "Lumivane_C.h"
-#include "PixelDecoder.h"
-#include "Raster.h"
 #include "TempDir.h"
-#include "XConnection.h"
 #include "XvfbServer.h"
+#include "capture/Lumivane_C.h"
+#include "graphics/Bmp24Saver.h"
+#include "graphics/PixelDecoder.h"
+#include "graphics/Raster.h"
+#include "platform/XConnection.h"
 
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>

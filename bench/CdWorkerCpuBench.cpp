@@ -5,11 +5,11 @@
 //   CdWorkerCpuBench [seconds of sound, default 20] [fast]
 // "fast" lets the disk driver run as fast as it can instead of in real time; the reading work
 // per minute of sound is the same, the run just ends sooner.
-#include "Lumivane_BGM.h"
-#include "Settings.h"
 #include "TempDir.h"
 #include "TestMedia.h"
-#include "cd/CdioDrive.h"
+#include "music/Lumivane_BGM.h"
+#include "music/cd/CdioDrive.h"
+#include "settings/Settings.h"
 
 #include <chrono>
 #include <cstdio>

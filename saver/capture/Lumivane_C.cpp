@@ -1,8 +1,8 @@
 #include "Lumivane_C.h"
 
 #include "PrimaryMonitor.h"
-#include "Raster.h"
-#include "XErrorTrap.h"
+#include "graphics/Raster.h"
+#include "platform/XErrorTrap.h"
 
 #include <X11/Xlib.h>
 #include <algorithm>

@@ -9,9 +9,9 @@
 // as the palette, kept with the picture, and used to turn the captured indices into colours.
 #pragma once
 
-#include "Picture.h"
 #include "RootCapture.h"
-#include "XHandles.h"
+#include "graphics/Picture.h"
+#include "platform/XHandles.h"
 
 #include <optional>
 

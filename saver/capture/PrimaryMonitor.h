@@ -3,7 +3,7 @@
 // not the whole root that spans every monitor.
 #pragma once
 
-#include "XHandles.h"
+#include "platform/XHandles.h"
 
 namespace quillaro {
 

@@ -1,7 +1,7 @@
 #include "RootCapture.h"
 
-#include "PixelDecoder.h"
-#include "XErrorTrap.h"
+#include "graphics/PixelDecoder.h"
+#include "platform/XErrorTrap.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

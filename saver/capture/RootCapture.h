@@ -4,9 +4,9 @@
 // no fallback, so a caller chooses what to do when one fails and tests can check both.
 #pragma once
 
-#include "Image24.h"
-#include "Picture.h"
-#include "XHandles.h"
+#include "graphics/Image24.h"
+#include "graphics/Picture.h"
+#include "platform/XHandles.h"
 
 #include <optional>
 

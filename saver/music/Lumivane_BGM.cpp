@@ -1,11 +1,11 @@
 #include "Lumivane_BGM.h"
 
 #include "AsciiCase.h"
-#include "Conversions.h"
-#include "Settings.h"
-#include "audio/SdlWaveSound.h"
-#include "mci/MciInterpreter.h"
-#include "mci/SdlCdioBackend.h"
+#include "music/audio/SdlWaveSound.h"
+#include "music/mci/MciInterpreter.h"
+#include "music/mci/SdlCdioBackend.h"
+#include "settings/Conversions.h"
+#include "settings/Settings.h"
 
 #include <algorithm>
 #include <memory>

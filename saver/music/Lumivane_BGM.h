@@ -7,8 +7,8 @@
 // results end up in LastApiResult and LastMciReply and are otherwise dropped.
 #pragma once
 
-#include "audio/WaveSound.h"
-#include "mci/MciChannel.h"
+#include "music/audio/WaveSound.h"
+#include "music/mci/MciChannel.h"
 
 #include <cstddef>
 #include <cstdint>

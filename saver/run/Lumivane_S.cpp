@@ -1,14 +1,14 @@
 #include "Lumivane_S.h"
 
 #include "AsciiCase.h"
-#include "Conversions.h"
 #include "HandoffPath.h"
-#include "Lumivane_BGM.h"
-#include "Lumivane_C.h"
-#include "Raster.h"
 #include "ScreenPictureService.h"
-#include "Settings.h"
-#include "TerminationSignals.h"
+#include "capture/Lumivane_C.h"
+#include "graphics/Raster.h"
+#include "music/Lumivane_BGM.h"
+#include "platform/TerminationSignals.h"
+#include "settings/Conversions.h"
+#include "settings/Settings.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

@@ -2,8 +2,8 @@
 // saving the hand-off file. The program uses the capture and file code; unit tests use a fake.
 #pragma once
 
-#include "Image24.h"
-#include "Picture.h"
+#include "graphics/Image24.h"
+#include "graphics/Picture.h"
 
 #include <filesystem>
 #include <optional>

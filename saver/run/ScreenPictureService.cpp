@@ -1,8 +1,8 @@
 #include "ScreenPictureService.h"
 
-#include "Bmp24Saver.h"
-#include "Lumivane_C.h"
-#include "PictureFile.h"
+#include "capture/Lumivane_C.h"
+#include "graphics/Bmp24Saver.h"
+#include "graphics/PictureFile.h"
 
 namespace quillaro {
 

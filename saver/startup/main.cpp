@@ -1,15 +1,15 @@
 // Quillaro.scr, the saver program: checks that there is an X display to work on, sets up the
 // toolkit and the platform services, and runs Main. The units Main hands over to are plugged
 // into the Handovers below as they are built.
-#include "DetachedProgramStarter.h"
-#include "DisplayCheck.h"
 #include "Lumivane_B.h"
-#include "Lumivane_S.h"
-#include "PrivateFolderCreator.h"
-#include "QtMessageBox.h"
-#include "QtProgramEnd.h"
-#include "XCursorDisplay.h"
-#include "XWindowLookup.h"
+#include "platform/DetachedProgramStarter.h"
+#include "platform/DisplayCheck.h"
+#include "platform/PrivateFolderCreator.h"
+#include "platform/QtMessageBox.h"
+#include "platform/QtProgramEnd.h"
+#include "platform/XCursorDisplay.h"
+#include "platform/XWindowLookup.h"
+#include "run/Lumivane_S.h"
 
 #include <QApplication>
 #include <cstdio>

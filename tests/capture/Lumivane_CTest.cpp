@@ -3,10 +3,10 @@
 // image request, on true-colour screens of depth 24 and 16 and on a 256-colour palette screen.
 #include <gtest/gtest.h>
 // Xlib after GoogleTest: Xlib's macro None would break GoogleTest's own headers.
-#include "Lumivane_C.h"
-#include "PrimaryMonitor.h"
-#include "XConnection.h"
 #include "XvfbServer.h"
+#include "capture/Lumivane_C.h"
+#include "capture/PrimaryMonitor.h"
+#include "platform/XConnection.h"
 
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>

@@ -1,6 +1,6 @@
 // The hand-off writer: exact header and padding bytes, bottom-up BGR rows, atomic replacement,
 // and clean failures that keep the earlier file.
-#include "Bmp24Saver.h"
+#include "graphics/Bmp24Saver.h"
 
 #include "Bitmap24Loader.h"
 #include "FileText.h"

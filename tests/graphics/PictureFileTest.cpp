@@ -1,6 +1,6 @@
 // Loading the user's picture file: BMP and JPEG made here with Qt, and files that are missing,
 // corrupt, of another kind, or announce a size meant to exhaust memory.
-#include "PictureFile.h"
+#include "graphics/PictureFile.h"
 
 #include "FileText.h"
 #include "TempDir.h"

@@ -1,6 +1,6 @@
 // Turning captured pixel values into colours: true-colour masks of several widths and orders,
 // both byte orders, padded rows, and colour-table lookups.
-#include "PixelDecoder.h"
+#include "graphics/PixelDecoder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // StretchBlt (COLORONCOLOR) and BitBlt on 24-bit pictures: which source pixel every destination
 // pixel takes, mirroring by negative sizes, clipping, and pictures drawn onto themselves.
-#include "Raster.h"
+#include "graphics/Raster.h"
 
 #include <climits>
 #include <gtest/gtest.h>

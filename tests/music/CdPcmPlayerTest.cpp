@@ -3,7 +3,7 @@
 // must not hold up the player's close; the thread still frees everything once the drive
 // answers. A failed read is followed by a look at the disc on the reading thread, before the
 // play is seen to end. Sound goes out through SDL's disk driver.
-#include "cd/CdPcmPlayer.h"
+#include "music/cd/CdPcmPlayer.h"
 
 #include "TempDir.h"
 

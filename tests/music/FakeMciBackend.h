@@ -3,7 +3,7 @@
 // keeps plain pointers to what it handed out; they stay valid while the device is open.
 #pragma once
 
-#include "mci/MciBackend.h"
+#include "music/mci/MciBackend.h"
 
 #include <optional>
 #include <string>

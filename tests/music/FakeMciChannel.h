@@ -3,7 +3,7 @@
 // success with no text). It does not cut replies, so the caller's own cutting shows.
 #pragma once
 
-#include "mci/MciChannel.h"
+#include "music/mci/MciChannel.h"
 
 #include <deque>
 #include <map>

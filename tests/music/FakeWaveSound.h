@@ -2,7 +2,7 @@
 // stopped, and reports as many output devices as the test says.
 #pragma once
 
-#include "audio/WaveSound.h"
+#include "music/audio/WaveSound.h"
 
 #include <string>
 #include <vector>

@@ -2,8 +2,8 @@
 // command strings it sends, the replies it relies on, and what it records.
 #include "FakeMciChannel.h"
 #include "FakeWaveSound.h"
-#include "Lumivane_BGM.h"
-#include "Settings.h"
+#include "music/Lumivane_BGM.h"
+#include "settings/Settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
 // The command interpreter over fake devices: how command strings are read, which device they
 // reach, the replies and codes it gives, and the CD's position texts.
-#include "mci/MciInterpreter.h"
+#include "music/mci/MciInterpreter.h"
 
 #include "FakeMciBackend.h"
 #include "FakeWaveSound.h"
-#include "Lumivane_BGM.h"
-#include "Settings.h"
-#include "mci/CdTimeFormat.h"
-#include "mci/MciCommand.h"
-#include "mci/MciErrors.h"
+#include "music/Lumivane_BGM.h"
+#include "music/mci/CdTimeFormat.h"
+#include "music/mci/MciCommand.h"
+#include "music/mci/MciErrors.h"
+#include "settings/Settings.h"
 
 #include <gtest/gtest.h>
 

@@ -3,17 +3,17 @@
 // tick operations themselves, at the run form's timer periods.
 #include "ChildProcess.h"
 #include "FileText.h"
-#include "Lumivane_BGM.h"
-#include "Settings.h"
 #include "TempDir.h"
 #include "TestMedia.h"
 #include "ToneAnalysis.h"
-#include "audio/SdlAudioOutput.h"
-#include "audio/SdlMusicStream.h"
-#include "audio/SdlWaveSound.h"
-#include "cd/CdPcmPlayer.h"
-#include "cd/CdSectorReader.h"
-#include "cd/CdioDrive.h"
+#include "music/Lumivane_BGM.h"
+#include "music/audio/SdlAudioOutput.h"
+#include "music/audio/SdlMusicStream.h"
+#include "music/audio/SdlWaveSound.h"
+#include "music/cd/CdPcmPlayer.h"
+#include "music/cd/CdSectorReader.h"
+#include "music/cd/CdioDrive.h"
+#include "settings/Settings.h"
 
 #include <cdio/cdio.h>
 #include <chrono>

@@ -1,8 +1,8 @@
-#include "DetachedProgramStarter.h"
-#include "PrivateFolderCreator.h"
-#include "ProgramInfo.h"
-#include "QtProgramEnd.h"
 #include "TempDir.h"
+#include "platform/DetachedProgramStarter.h"
+#include "platform/PrivateFolderCreator.h"
+#include "platform/ProgramInfo.h"
+#include "platform/QtProgramEnd.h"
 
 #include <QCoreApplication>
 #include <QTimer>

@@ -2,11 +2,11 @@
 // clang-format off
 #include <gtest/gtest.h>
 // clang-format on
-#include "DisplayCheck.h"
-#include "XConnection.h"
-#include "XCursorDisplay.h"
-#include "XWindowLookup.h"
 #include "XvfbServer.h"
+#include "platform/DisplayCheck.h"
+#include "platform/XConnection.h"
+#include "platform/XCursorDisplay.h"
+#include "platform/XWindowLookup.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

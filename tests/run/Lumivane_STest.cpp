@@ -1,15 +1,15 @@
 // The run form driven by fakes: which picture it prepares and where it goes, when the renderer
 // starts, which music it starts and keeps going, how the renderer watch decides the run is
 // over, and what the teardown stops and gives back.
-#include "Lumivane_S.h"
+#include "run/Lumivane_S.h"
 
 #include "FakeMciChannel.h"
 #include "FakeSaverServices.h"
 #include "FakeWaveSound.h"
 #include "HandoffPath.h"
-#include "Lumivane_BGM.h"
-#include "Settings.h"
 #include "TempDir.h"
+#include "music/Lumivane_BGM.h"
+#include "settings/Settings.h"
 
 #include <QApplication>
 #include <algorithm>

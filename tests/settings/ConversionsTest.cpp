@@ -1,4 +1,4 @@
-#include "Conversions.h"
+#include "settings/Conversions.h"
 
 #include "CommaLocale.h"
 

@@ -1,4 +1,4 @@
-#include "ProfileString.h"
+#include "settings/ProfileString.h"
 
 #include "FileText.h"
 #include "TempDir.h"

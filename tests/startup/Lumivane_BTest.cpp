@@ -1,9 +1,10 @@
-#include "Lumivane_B.h"
+#include "startup/Lumivane_B.h"
 
 #include "FakeSaverServices.h"
 #include "FileText.h"
-#include "Settings.h"
 #include "TempDir.h"
+#include "settings/Settings.h"
+#include "settings/SettingsFile.h"
 
 #include <cstdlib>
 #include <fstream>

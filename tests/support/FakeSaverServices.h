@@ -3,7 +3,7 @@
 // steps themselves.
 #pragma once
 
-#include "SaverServices.h"
+#include "platform/SaverServices.h"
 
 #include <cstdint>
 #include <filesystem>

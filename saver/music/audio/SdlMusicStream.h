@@ -2,8 +2,8 @@
 // a single music stream, so the file that played last owns it; any other reports "stopped".
 #pragma once
 
-#include "../mci/MusicStream.h"
 #include "SdlAudioOutput.h"
+#include "music/mci/MusicStream.h"
 
 #include <memory>
 

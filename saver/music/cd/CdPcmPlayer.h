@@ -6,9 +6,9 @@
 // at once; a read that was under way for an earlier request is thrown away.
 #pragma once
 
-#include "../audio/SdlAudioOutput.h"
 #include "CdDrive.h"
 #include "CdSectorReader.h"
+#include "music/audio/SdlAudioOutput.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "CdioDrive.h"
 
-#include "../mci/MciErrors.h"
+#include "music/mci/MciErrors.h"
 
 #include <cdio/cdio.h>
 #include <cdio/memory.h>

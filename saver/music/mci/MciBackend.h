@@ -2,8 +2,8 @@
 // drive. SdlCdioBackend is the real one; interpreter tests pass fakes.
 #pragma once
 
-#include "../cd/CdDrive.h"
 #include "MusicStream.h"
+#include "music/cd/CdDrive.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,8 +1,8 @@
 #include "SdlCdioBackend.h"
 
-#include "../audio/SdlMusicStream.h"
-#include "../cd/CdioDrive.h"
 #include "MciErrors.h"
+#include "music/audio/SdlMusicStream.h"
+#include "music/cd/CdioDrive.h"
 
 #include <filesystem>
 
