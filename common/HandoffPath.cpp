@@ -1,34 +1,14 @@
 #include "HandoffPath.h"
 
+#include "XdgFolder.h"
+
 #include <cstdlib>
-#include <pwd.h>
-#include <unistd.h>
-#include <vector>
 
 namespace quillaro {
-namespace {
-
-std::filesystem::path homeFromPasswordDatabase() {
-    long hint = sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(hint > 0 ? static_cast<size_t>(hint) : 16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
-        !found->pw_dir || found->pw_dir[0] != '/')
-        return {};
-    return found->pw_dir;
-}
-
-} // namespace
 
 std::filesystem::path workingFolderFor(const char* xdgCacheHome, const char* home) {
-    if (xdgCacheHome && xdgCacheHome[0] == '/')
-        return std::filesystem::path(xdgCacheHome) / WorkingFolderName;
-    std::filesystem::path base =
-        (home && home[0] == '/') ? std::filesystem::path(home) : homeFromPasswordDatabase();
-    if (base.empty())
-        return {};
-    return base / ".cache" / WorkingFolderName;
+    std::filesystem::path cache = xdgBaseFolder(xdgCacheHome, home, ".cache");
+    return cache.empty() ? cache : cache / WorkingFolderName;
 }
 
 std::filesystem::path workingFolder() {

@@ -4,6 +4,7 @@
 #include "ProfileString.h"
 #include "RegularFile.h"
 #include "Settings.h"
+#include "SettingsLocation.h"
 #include "platform/ProgramInfo.h"
 
 namespace quillaro {
@@ -28,7 +29,7 @@ void readInt16Field(const std::string& text, std::int16_t& field) {
 
 void LoadSettings(const std::string& programFolder) {
     Settings& s = settings();
-    const std::string file = SettingsFilePath(programFolder);
+    const std::string file = locateSettings(programFolder).readFile;
 
     std::string capture = ReadIniString(SettingsSection, KeyCapture, file);
     if (capture.empty()) {

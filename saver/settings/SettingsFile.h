@@ -16,7 +16,8 @@ inline constexpr const char* KeyBgmKind = "BGM区分";
 inline constexpr const char* KeyBgmRepeat = "BGMﾘﾋﾟｰﾄ";
 inline constexpr const char* KeyBgmFile = "BGMﾌｧｲﾙ";
 
-// Fills settings() from the settings file beside the program, with every default and fall-back.
+// Fills settings() from the settings file (beside the program, or the user's own: see
+// SettingsLocation), with every default and fall-back.
 void LoadSettings(const std::string& programFolder);
 
 // One value of the settings file (at most 255 bytes), or empty when it is missing.
