@@ -3,20 +3,41 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 namespace quillaro {
 namespace {
 
-// Qt's reader refuses to allocate more than this for one decoded image; a 32-bit decode of the
-// largest picture allowed above fits with room to spare.
-constexpr int ReaderAllocationLimitMb = 160;
+// Qt's reader refuses to allocate more than this for one decoded image: enough for a 64-megapixel
+// photograph decoded at 32 bits before it is scaled down, far short of what a file announcing
+// an absurd size would ask for.
+constexpr int ReaderAllocationLimitMb = 256;
 
-bool isAcceptedFormat(const QByteArray& format) {
-    return format == "bmp" || format == "jpeg";
+bool withinLimits(int width, int height) {
+    return width <= MaxPictureFileSide && height <= MaxPictureFileSide &&
+           static_cast<long long>(width) * height <= MaxPicturePixels;
 }
 
 } // namespace
+
+PictureSize fittedPictureSize(int width, int height) {
+    if (width <= 0 || height <= 0)
+        return {};
+    if (withinLimits(width, height))
+        return {width, height};
+    const double scale = std::min(
+        {static_cast<double>(MaxPictureFileSide) / width,
+         static_cast<double>(MaxPictureFileSide) / height,
+         std::sqrt(static_cast<double>(MaxPicturePixels) / (static_cast<double>(width) * height))});
+    PictureSize fitted{std::max(1, static_cast<int>(width * scale)),
+                       std::max(1, static_cast<int>(height * scale))};
+    // Rounding can leave the product a hair over the pixel limit; one row less settles it.
+    while (!withinLimits(fitted.width, fitted.height) && fitted.height > 1)
+        --fitted.height;
+    return fitted;
+}
 
 std::optional<Image24> loadPictureFile(const std::filesystem::path& path) {
     if (path.empty())
@@ -24,26 +45,41 @@ std::optional<Image24> loadPictureFile(const std::filesystem::path& path) {
     QImageReader::setAllocationLimit(ReaderAllocationLimitMb);
     QImageReader reader(QFile::decodeName(path.c_str()));
     reader.setDecideFormatFromContent(true);
-    reader.setAutoTransform(false);
-    if (!reader.canRead() || !isAcceptedFormat(reader.format()))
+    reader.setAutoTransform(true);
+    if (!reader.canRead())
         return std::nullopt;
 
-    const QSize size = reader.size();
-    if (!size.isValid() || size.width() > MaxPictureFileSide ||
-        size.height() > MaxPictureFileSide ||
-        static_cast<long long>(size.width()) * size.height() > MaxPicturePixels)
+    const QSize stored = reader.size();
+    if (!stored.isValid() || stored.isEmpty())
         return std::nullopt;
+    const PictureSize fitted = fittedPictureSize(stored.width(), stored.height());
+    const bool scaled = fitted != PictureSize{stored.width(), stored.height()};
+    // A JPEG decodes straight at a fraction of its size; other readers decode whole first.
+    if (scaled && reader.supportsOption(QImageIOHandler::ScaledSize))
+        reader.setScaledSize(QSize(fitted.width, fitted.height));
 
     QImage decoded;
     if (!reader.read(&decoded) || decoded.isNull())
         return std::nullopt;
-    // The decoded size is checked again: a reader may deliver other than its header announced.
-    if (decoded.width() > MaxPictureFileSide || decoded.height() > MaxPictureFileSide ||
-        static_cast<long long>(decoded.width()) * decoded.height() > MaxPicturePixels)
-        return std::nullopt;
-    const QImage rgb = decoded.convertToFormat(QImage::Format_RGB888);
+    // The orientation tag may have turned the picture; the limits are the same both ways round.
+    const PictureSize upright = fittedPictureSize(decoded.width(), decoded.height());
+    if (upright != PictureSize{decoded.width(), decoded.height()})
+        decoded = decoded.scaled(upright.width, upright.height, Qt::IgnoreAspectRatio,
+                                 Qt::SmoothTransformation);
+    QImage rgb;
+    if (decoded.hasAlphaChannel()) {
+        // Composed over black: transparent parts take no colour of their own.
+        rgb = QImage(decoded.size(), QImage::Format_RGB888);
+        if (!rgb.isNull()) {
+            rgb.fill(Qt::black);
+            QPainter painter(&rgb);
+            painter.drawImage(0, 0, decoded);
+        }
+    } else {
+        rgb = decoded.convertToFormat(QImage::Format_RGB888);
+    }
     decoded = QImage(); // release the decode before the copy is made
-    if (rgb.isNull())
+    if (rgb.isNull() || !withinLimits(rgb.width(), rgb.height()))
         return std::nullopt;
 
     Image24 image(rgb.width(), rgb.height());

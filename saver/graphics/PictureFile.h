@@ -1,6 +1,9 @@
-// Loads the user's picture file (BMP or JPEG) into a 24-bit picture through Qt's image readers.
-// The file is chosen by the user and may be anything, so the size is checked from the header
-// before anything is decoded, and the reader's own allocation limit backs that up.
+// Loads the user's picture file into a 24-bit picture through Qt's image readers: any format
+// they read (BMP, JPEG, PNG, GIF, and WebP or TIFF where their plugins are installed), decided
+// by the content, not the name. A camera's orientation tag is applied, so a phone photo lies the
+// right way up. The file is chosen by the user and may be anything: a picture larger than the
+// limits below is scaled down to fit them (JPEG decodes straight at the smaller size), and the
+// reader's allocation limit refuses a file that would need more memory than a real photograph.
 #pragma once
 
 #include "Bmp24.h"
@@ -11,15 +14,24 @@
 
 namespace quillaro {
 
-// Larger pictures are refused before decoding: 32 Mi pixels already hold a 6000 x 4000
-// photograph, and it is the most the renderer takes from the hand-off file.
+// The largest picture kept at its own size: 32 Mi pixels already hold a 6000 x 4000 photograph,
+// and it is the most the renderer takes from the hand-off file. The floor stretches the picture
+// over the same square whatever its size, so scaling a larger one down only loses detail.
 inline constexpr long long MaxPicturePixels = static_cast<long long>(bmp24::MaxPixels);
 inline constexpr int MaxPictureFileSide = 16384;
 
-// The picture in the file, or nothing when the file is missing, unreadable, not a BMP or JPEG
-// (decided by its content, not its name), corrupt beyond decoding, or larger than the limits
-// above. The picture is taken as stored: no orientation tag is applied, and any alpha channel
-// is dropped.
+// The size a width x height picture is kept at: its own when it is within the limits above,
+// else scaled down with its aspect kept (each side at least 1).
+struct PictureSize {
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const PictureSize&, const PictureSize&) = default;
+};
+PictureSize fittedPictureSize(int width, int height);
+
+// The picture in the file, upright and within the limits, or nothing when the file is missing,
+// unreadable, not a picture Qt reads, corrupt beyond decoding, or too large to decode at all.
+// Transparent parts come out black, as composed over the dark floor.
 std::optional<Image24> loadPictureFile(const std::filesystem::path& path);
 
 } // namespace quillaro

@@ -1,5 +1,6 @@
-// Loading the user's picture file: BMP and JPEG made here with Qt, and files that are missing,
-// corrupt, of another kind, or announce a size meant to exhaust memory.
+// Loading the user's picture file: BMP, JPEG, PNG and GIF made here with Qt, a phone photo's
+// orientation tag, pictures beyond the size limits, and files that are missing, corrupt, or
+// announce a size meant to exhaust memory.
 #include "graphics/PictureFile.h"
 
 #include "FileText.h"
@@ -116,20 +117,84 @@ TEST(PictureFile, MissingEmptyCorruptAndFolderPathsGiveNothing) {
     EXPECT_FALSE(loadPictureFile(dir / "cut.jpg"));
 }
 
-TEST(PictureFile, OtherKindsOfPictureAreNotTaken) {
+TEST(PictureFile, APngLoadsWithItsTransparentPartsBlack) {
     TempDir dir;
-    ASSERT_TRUE(quarters(8, 8).save(QString::fromStdString((dir / "p.png").string()), "PNG"));
-    EXPECT_FALSE(loadPictureFile(dir / "p.png"));
+    QImage made = quarters(8, 8).convertToFormat(QImage::Format_ARGB32);
+    made.setPixel(1, 1, qRgba(250, 250, 250, 0)); // fully transparent, whatever its colour
+    made.setPixel(6, 1, qRgba(200, 100, 0, 128)); // half transparent
+    ASSERT_TRUE(made.save(QString::fromStdString((dir / "p.png").string()), "PNG"));
+    const std::optional<Image24> loaded = loadPictureFile(dir / "p.png");
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->width(), 8);
+    EXPECT_EQ(loaded->pixel(1, 1), (Rgb{0, 0, 0}));
+    EXPECT_LE(distance(loaded->pixel(6, 1), Rgb{100, 50, 0}), 3);
+    EXPECT_EQ(loaded->pixel(2, 2), TopLeft);
+    EXPECT_EQ(loaded->pixel(6, 6), BottomRight);
 }
 
-TEST(PictureFile, HeadersAnnouncingHugePicturesAreRefusedBeforeDecoding) {
+TEST(PictureFile, AJpegLiesAsItsOrientationTagSays) {
     TempDir dir;
-    // Each would need gigabytes once decoded; the files themselves are 70 bytes.
-    writeFile(dir / "wide.bmp", bmpHeaderOnly(16385, 1));
-    writeFile(dir / "many.bmp", bmpHeaderOnly(8000, 5000));
+    ASSERT_TRUE(
+        quarters(64, 48).save(QString::fromStdString((dir / "flat.jpg").string()), "JPEG", 95));
+    // An Exif block whose only entry is Orientation = 6: the camera was turned a quarter
+    // clockwise, so the stored picture must be turned that way to stand upright.
+    const std::string exif("\xFF\xE1\x00\x22"
+                           "Exif\0\0"
+                           "MM\0\x2A\0\0\0\x08"
+                           "\0\x01"
+                           "\x01\x12\0\x03\0\0\0\x01\0\x06\0\0"
+                           "\0\0\0\0",
+                           36);
+    const std::string flat = readFile(dir / "flat.jpg");
+    writeFile(dir / "phone.jpg", flat.substr(0, 2) + exif + flat.substr(2));
+    const std::optional<Image24> loaded = loadPictureFile(dir / "phone.jpg");
+    ASSERT_TRUE(loaded);
+    ASSERT_EQ(loaded->width(), 48);
+    ASSERT_EQ(loaded->height(), 64);
+    // The stored top-left quarter is now top-right, the bottom-left now top-left.
+    EXPECT_LE(distance(loaded->pixel(36, 16), TopLeft), 12);
+    EXPECT_LE(distance(loaded->pixel(12, 16), BottomLeft), 12);
+    EXPECT_LE(distance(loaded->pixel(36, 48), TopRight), 12);
+}
+
+TEST(PictureFile, PicturesBeyondTheLimitsAreScaledDownWithTheirAspect) {
+    using quillaro::fittedPictureSize;
+    using quillaro::PictureSize;
+    EXPECT_EQ(fittedPictureSize(6000, 4000), (PictureSize{6000, 4000}));
+    EXPECT_EQ(fittedPictureSize(16384, 2), (PictureSize{16384, 2}));
+    EXPECT_EQ(fittedPictureSize(20000, 100), (PictureSize{16384, 81}));
+    EXPECT_EQ(fittedPictureSize(1, 100000), (PictureSize{1, 16384}));
+    const PictureSize camera = fittedPictureSize(8256, 5504); // a 45-megapixel camera
+    EXPECT_LE(static_cast<long long>(camera.width) * camera.height, quillaro::MaxPicturePixels);
+    EXPECT_GT(static_cast<long long>(camera.width) * camera.height,
+              quillaro::MaxPicturePixels * 99 / 100);
+    EXPECT_NEAR(static_cast<double>(camera.width) / camera.height, 8256.0 / 5504, 0.001);
+    EXPECT_EQ(fittedPictureSize(0, 5), PictureSize{});
+
+    // Both ways of getting there: a JPEG decoded small straight away, a BMP decoded and scaled.
+    TempDir dir;
+    const QImage wide = quarters(20000, 100);
+    for (const char* format : {"JPEG", "BMP"}) {
+        SCOPED_TRACE(format);
+        const fs::path file = dir / (std::string("wide.") + format);
+        ASSERT_TRUE(wide.save(QString::fromStdString(file.string()), format));
+        const std::optional<Image24> loaded = loadPictureFile(file);
+        ASSERT_TRUE(loaded);
+        EXPECT_EQ(loaded->width(), 16384);
+        EXPECT_EQ(loaded->height(), 81);
+        EXPECT_LE(distance(loaded->pixel(4000, 15), TopLeft), 16);
+        EXPECT_LE(distance(loaded->pixel(12000, 65), BottomRight), 16);
+    }
+}
+
+TEST(PictureFile, HeadersAnnouncingHugePicturesGiveNothing) {
+    TempDir dir;
+    // Each would need gigabytes once decoded, beyond any real photograph; the files themselves
+    // are 70 bytes, and the reader must refuse them instead of trying to allocate.
+    writeFile(dir / "square.bmp", bmpHeaderOnly(20000, 20000));
     writeFile(dir / "vast.bmp", bmpHeaderOnly(100000, 100000));
     writeFile(dir / "negative.bmp", bmpHeaderOnly(0xFFFFFFFFu, 0x80000000u));
-    for (const char* name : {"wide.bmp", "many.bmp", "vast.bmp", "negative.bmp"})
+    for (const char* name : {"square.bmp", "vast.bmp", "negative.bmp"})
         EXPECT_FALSE(loadPictureFile(dir / name)) << name;
 }
 
