@@ -231,6 +231,7 @@ void onReshape(int width, int height) {
 }
 
 void onIdle() {
+    state.keyboard.tryGrab(KeyboardGrab::Clock::now());
     state.angles.advance();
     glutPostRedisplay();
 }
@@ -246,6 +247,7 @@ void cleanupRenderer() {
     // Only while a window exists: GLUT treats a cursor change without one as fatal.
     if (glutGetWindow() != 0)
         glutSetCursor(GLUT_CURSOR_INHERIT);
+    state.keyboard.release();
     state.picturePixels = {};
 }
 

@@ -4,11 +4,13 @@
 // The scene: a 3 x 3 x 3 grid of spinning solids (cubes, spheres or cones, all of one kind),
 // each inside a breathing torus and a thin fixed ring, turning slowly about the vertical
 // axis; mirrored below a translucent floor that carries the hand-off picture.
-// Keys: Escape ends the program. Nothing else does anything.
+// Keys: Escape ends the program. Nothing else does anything. The window takes the keyboard
+// while it runs, so Escape arrives whichever window had the focus.
 #pragma once
 
 #include "Bitmap24Loader.h"
 #include "Breathing.h"
+#include "KeyboardGrab.h"
 #include "RandomGenerator.h"
 #include "SceneLayout.h"
 #include "TurnAngles.h"
@@ -38,6 +40,7 @@ struct RendererState {
     GLuint ringList = 0;
     GLuint floorTexture = 0; // stays 0 without a picture: the floor is then plain grey
     std::array<GridPosition, GridCount> gridPositions{};
+    KeyboardGrab keyboard; // taken once the window is on screen, so Escape always arrives
 };
 
 // The one instance the GLUT callbacks work on.
@@ -49,7 +52,7 @@ void drawScene();
 void onReshape(int width, int height);
 void onIdle();
 void onKeyboard(unsigned char key, int x, int y);
-// Shows the cursor again and releases the picture.
+// Shows the cursor again, gives the keyboard back and releases the picture.
 void cleanupRenderer();
 
 // Drains the GL error queue and returns how many errors it held. Debug builds name them with

@@ -66,6 +66,54 @@ void closeLikeAWindowManager(const XvfbServer& server, unsigned long window) {
     XCloseDisplay(display);
 }
 
+// Another program's client on the test's display: a small window of its own that can take the
+// focus and the keyboard, as a menu or a launcher would.
+class OtherProgram {
+public:
+    explicit OtherProgram(const XvfbServer& server)
+        : display_(XOpenDisplay(server.display().c_str())) {
+        if (!display_)
+            throw std::runtime_error("cannot open the test display");
+        window_ =
+            XCreateSimpleWindow(display_, DefaultRootWindow(display_), 10, 10, 100, 100, 0, 0, 0);
+        XMapRaised(display_, window_);
+        XSync(display_, False);
+    }
+    ~OtherProgram() { XCloseDisplay(display_); }
+    OtherProgram(const OtherProgram&) = delete;
+    OtherProgram& operator=(const OtherProgram&) = delete;
+
+    int grabKeyboard() {
+        int result =
+            XGrabKeyboard(display_, window_, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+        XSync(display_, False);
+        return result;
+    }
+    void releaseKeyboard() {
+        XUngrabKeyboard(display_, CurrentTime);
+        XSync(display_, False);
+    }
+    void takeFocus() {
+        XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+        XSync(display_, False);
+    }
+    // True once someone else holds the keyboard: a grab of ours is refused.
+    bool waitUntilKeyboardIsTaken(std::chrono::milliseconds timeout) {
+        auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (grabKeyboard() == AlreadyGrabbed)
+                return true;
+            releaseKeyboard();
+            std::this_thread::sleep_for(50ms);
+        }
+        return false;
+    }
+
+private:
+    Display* display_;
+    Window window_ = 0;
+};
+
 } // namespace
 
 TEST(RendererProgram, OnlyEscapeEndsIt) {
@@ -134,4 +182,24 @@ TEST(RendererProgram, WindowClosedFromOutsideEndsTheProcess) {
     EXPECT_TRUE(status->exited) << "ended by signal " << status->signal;
     EXPECT_EQ(status->code, 0);
     EXPECT_TRUE(server.waitForNoWindow(RendererTitle, 10s));
+}
+
+TEST(RendererProgram, TakesTheKeyboardSoEscapeArrivesWhicheverWindowHasTheFocus) {
+    XvfbServer server;
+    TempDir cache;
+    OtherProgram other(server);
+    ASSERT_EQ(other.grabKeyboard(), GrabSuccess); // held by someone else as the renderer starts
+    RendererRun run(server, cache);
+    ASSERT_TRUE(run.waitUntilAnimating(StartTimeout));
+    other.releaseKeyboard(); // within the renderer's retries
+    other.takeFocus();
+
+    ASSERT_TRUE(other.waitUntilKeyboardIsTaken(10s)) << "the renderer never took the keyboard";
+    // Sent to whatever has the focus, as a user's key press is: the grab brings it home.
+    server.xdotool({"key", "Escape"});
+    auto status = run.process().waitFor(EndTimeout);
+    ASSERT_TRUE(status) << "Escape did not reach the renderer";
+    EXPECT_TRUE(status->exited);
+    EXPECT_EQ(status->code, 0);
+    EXPECT_EQ(other.grabKeyboard(), GrabSuccess) << "the keyboard was not given back";
 }
