@@ -2,6 +2,7 @@
 // toolkit and the platform services, and runs Main. The units Main hands over to are plugged
 // into the Handovers below as they are built.
 #include "Lumivane_B.h"
+#include "Usage.h"
 #include "platform/DetachedProgramStarter.h"
 #include "platform/DisplayCheck.h"
 #include "platform/PrivateFolderCreator.h"
@@ -26,6 +27,10 @@ int main(int argc, char** argv) {
 
     // The saver's arguments are its mode, never toolkit options: Qt sees the program name only.
     const ProgramInfo program{programFolder(), commandLineFrom(argc, argv)};
+    if (AsksForUsage(program.commandLine)) {
+        std::fputs(UsageText(program.folder, locateSettings(program.folder)).c_str(), stdout);
+        return 0;
+    }
     // Qt's X platform aborts the process when it cannot connect, so the display is tried first.
     if (auto problem = displayProblem()) {
         std::fprintf(stderr, "%s\n", problem->c_str());

@@ -281,3 +281,23 @@ TEST_F(SaverProgram, WithoutADisplayItSaysSoOnOneLineAndFails) {
         EXPECT_FALSE(std::filesystem::exists(workingFolder));
     }
 }
+
+TEST_F(SaverProgram, HelpPrintsTheModesAndWhereThingsAreAndCreatesNothing) {
+    std::ofstream(programFolder / "README.md") << "# Quillaro\n";
+    for (const char* option : {"--help", "-h"}) {
+        ProcessOptions opts = options({option});
+        opts.unsetEnv = {"DISPLAY", "WAYLAND_DISPLAY"}; // usage needs no display
+        opts.setEnv.erase("DISPLAY");
+        ExitStatus status;
+        const std::string out = runAndCapture(programFolder / "Quillaro.scr", opts, 20s, &status);
+        EXPECT_TRUE(status.exited && status.code == 0) << option;
+        for (const std::string& part :
+             {std::string("Usage: Quillaro.scr [/s | /c | /p N]\n"), std::string("  /c  "),
+              "Settings: " + (programFolder / "Quillaro.ini").string() + "\n",
+              "Read me:  " + (programFolder / "README.md").string() + "\n"})
+            EXPECT_NE(out.find(part), std::string::npos) << option << " lacks " << part << out;
+        EXPECT_EQ(readFile(stderrFile), "") << option;
+        EXPECT_FALSE(std::filesystem::exists(workingFolder)) << option;
+        EXPECT_EQ(namesIn(programFolder), (std::vector<std::string>{"Quillaro.scr", "README.md"}));
+    }
+}
