@@ -1,9 +1,11 @@
 #include "PictureFile.h"
 
+#include "QtImageConversion.h"
+
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
-#include <algorithm>
+#include <utility>
 
 namespace quillaro {
 namespace {
@@ -41,18 +43,9 @@ std::optional<Image24> loadPictureFile(const std::filesystem::path& path) {
     if (decoded.width() > MaxPictureFileSide || decoded.height() > MaxPictureFileSide ||
         static_cast<long long>(decoded.width()) * decoded.height() > MaxPicturePixels)
         return std::nullopt;
-    const QImage rgb = decoded.convertToFormat(QImage::Format_RGB888);
-    decoded = QImage(); // release the decode before the copy is made
-    if (rgb.isNull())
-        return std::nullopt;
-
-    Image24 image(rgb.width(), rgb.height());
+    Image24 image = toImage24(std::move(decoded));
     if (image.empty())
         return std::nullopt;
-    for (int y = 0; y < rgb.height(); ++y) {
-        const uchar* in = rgb.constScanLine(y); // Qt rows are padded; ours are not
-        std::copy(in, in + image.rowBytes(), image.row(y));
-    }
     return image;
 }
 
