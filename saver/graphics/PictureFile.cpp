@@ -1,11 +1,14 @@
 #include "PictureFile.h"
 
+#include "QtImageConversion.h"
+
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace quillaro {
 namespace {
@@ -66,29 +69,20 @@ std::optional<Image24> loadPictureFile(const std::filesystem::path& path) {
     if (upright != PictureSize{decoded.width(), decoded.height()})
         decoded = decoded.scaled(upright.width, upright.height, Qt::IgnoreAspectRatio,
                                  Qt::SmoothTransformation);
-    QImage rgb;
     if (decoded.hasAlphaChannel()) {
         // Composed over black: transparent parts take no colour of their own.
-        rgb = QImage(decoded.size(), QImage::Format_RGB888);
-        if (!rgb.isNull()) {
-            rgb.fill(Qt::black);
-            QPainter painter(&rgb);
-            painter.drawImage(0, 0, decoded);
-        }
-    } else {
-        rgb = decoded.convertToFormat(QImage::Format_RGB888);
+        QImage opaque(decoded.size(), QImage::Format_RGB888);
+        if (opaque.isNull())
+            return std::nullopt;
+        opaque.fill(Qt::black);
+        QPainter(&opaque).drawImage(0, 0, decoded);
+        decoded = std::move(opaque);
     }
-    decoded = QImage(); // release the decode before the copy is made
-    if (rgb.isNull() || !withinLimits(rgb.width(), rgb.height()))
+    if (!withinLimits(decoded.width(), decoded.height()))
         return std::nullopt;
-
-    Image24 image(rgb.width(), rgb.height());
+    Image24 image = toImage24(std::move(decoded));
     if (image.empty())
         return std::nullopt;
-    for (int y = 0; y < rgb.height(); ++y) {
-        const uchar* in = rgb.constScanLine(y); // Qt rows are padded; ours are not
-        std::copy(in, in + image.rowBytes(), image.row(y));
-    }
     return image;
 }
 

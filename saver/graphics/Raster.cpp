@@ -121,4 +121,33 @@ bool StretchBlt(Image24& dst, int xDest, int yDest, int wDest, int hDest, const 
     return true;
 }
 
+bool GradientFill(Image24& dst, const GradientVertex& a, const GradientVertex& b) {
+    const GradientVertex& top = a.y <= b.y ? a : b;
+    const GradientVertex& bottom = a.y <= b.y ? b : a;
+    const std::int64_t left = std::min(a.x, b.x);
+    const std::int64_t right = std::max(a.x, b.x);
+    const std::int64_t height = std::int64_t{bottom.y} - top.y;
+    if (right == left || height == 0)
+        return false;
+    if (dst.empty())
+        return true;
+    const Span xs = clipSpan(left, right - left, dst.width());
+    const Span ys = clipSpan(top.y, height, dst.height());
+    if (xs.size() == 0 || ys.size() == 0)
+        return true;
+
+    auto channel = [&](std::uint16_t from, std::uint16_t to, std::int64_t step) {
+        const std::int64_t delta = std::int64_t{to} - from;
+        return static_cast<std::uint8_t>((from + delta * step / height) >> 8);
+    };
+    for (std::int64_t y = ys.begin; y < ys.end; ++y) {
+        const std::int64_t step = y - top.y;
+        const Rgb colour{channel(top.red, bottom.red, step), channel(top.green, bottom.green, step),
+                         channel(top.blue, bottom.blue, step)};
+        for (std::int64_t x = xs.begin; x < xs.end; ++x)
+            dst.setPixel(static_cast<int>(x), static_cast<int>(y), colour);
+    }
+    return true;
+}
+
 } // namespace quillaro

@@ -1,5 +1,6 @@
 // StretchBlt (COLORONCOLOR) and BitBlt on 24-bit pictures: which source pixel every destination
-// pixel takes, mirroring by negative sizes, clipping, and pictures drawn onto themselves.
+// pixel takes, mirroring by negative sizes, clipping, and pictures drawn onto themselves. The
+// vertical GradientFill: the colour of every row, the row and column it leaves out, clipping.
 #include "graphics/Raster.h"
 
 #include <climits>
@@ -7,6 +8,8 @@
 #include <vector>
 
 using quillaro::BitBlt;
+using quillaro::GradientFill;
+using quillaro::GradientVertex;
 using quillaro::Image24;
 using quillaro::Rgb;
 using quillaro::StretchBlt;
@@ -244,4 +247,58 @@ TEST(BitBlt, OverlappingMovesWithinOnePictureCopyTheOriginalPixels) {
             EXPECT_EQ(moved, expected) << "move by " << dx << "," << dy;
         }
     }
+}
+
+TEST(GradientFill, EachRowTakesTheHighByteOfTheInterpolatedIntensityAndTheLastRowAndColumnStay) {
+    // From black to (0xFF00, 0x8000, 0x00FF) over 4 rows and 3 columns of a 5 x 6 picture.
+    Image24 image(5, 6, Untouched);
+    const GradientVertex upperLeft{1, 1, 0x0000, 0x0000, 0x0000};
+    const GradientVertex lowerRight{4, 5, 0xFF00, 0x8000, 0x00FF};
+    EXPECT_TRUE(GradientFill(image, upperLeft, lowerRight));
+    // Red 0x3FC0, 0x7F80, 0xBF40 on rows 2..4; green 0x2000 steps; blue never reaches 0x0100.
+    const Rgb rows[] = {{0, 0, 0}, {63, 32, 0}, {127, 64, 0}, {191, 96, 0}};
+    for (int y = 0; y < 6; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            const bool inside = x >= 1 && x < 4 && y >= 1 && y < 5;
+            EXPECT_EQ(image.pixel(x, y), inside ? rows[y - 1] : Untouched) << x << "," << y;
+        }
+    }
+
+    // The vertices in the other order, or named by their other corners, fill the same rectangle
+    // from the same top colour; a falling gradient truncates towards the top colour.
+    Image24 swapped(5, 6, Untouched);
+    GradientFill(swapped, lowerRight, upperLeft);
+    EXPECT_EQ(swapped, image);
+    Image24 corners(5, 6, Untouched);
+    GradientFill(corners, {4, 1, 0x0000, 0x0000, 0x0000}, {1, 5, 0xFF00, 0x8000, 0x00FF});
+    EXPECT_EQ(corners, image);
+    Image24 falling(1, 4);
+    GradientFill(falling, {0, 0, 0xFF00, 0xFF00, 0xFF00}, {1, 3, 0xC600, 0xC5FF, 0x0000});
+    EXPECT_EQ(falling.pixel(0, 0), (Rgb{255, 255, 255}));
+    // Red falls by 0x3900 / 3 = 0x1300 exactly; green by 0x3901 / 3, cut to 0x1300 towards zero,
+    // so it stays 236 where rounding down would give 235.
+    EXPECT_EQ(falling.pixel(0, 1), (Rgb{236, 236, 170}));
+    EXPECT_EQ(falling.pixel(0, 2), (Rgb{217, 217, 85}));
+    EXPECT_EQ(falling.pixel(0, 3), (Rgb{0, 0, 0})); // the bottom vertex's row is left out
+}
+
+TEST(GradientFill, ClippingKeepsTheColoursOfTheWholeRectangleAndEmptyRectanglesDrawNothing) {
+    const GradientVertex top{-3, -20, 0x1000, 0x2000, 0x3000};
+    const GradientVertex bottom{40, 30, 0xF000, 0xE000, 0xD000};
+    Image24 whole(60, 60, Untouched);
+    GradientFill(whole, {top.x + 10, top.y + 25, top.red, top.green, top.blue},
+                 {bottom.x + 10, bottom.y + 25, bottom.red, bottom.green, bottom.blue});
+    Image24 clipped(4, 7, Untouched);
+    EXPECT_TRUE(GradientFill(clipped, top, bottom));
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(clipped.pixel(x, y), whole.pixel(x + 10, y + 25)) << x << "," << y;
+
+    Image24 untouched(4, 4, Untouched);
+    const Image24 before = untouched;
+    EXPECT_FALSE(GradientFill(untouched, {0, 0}, {0, 4, 0xFF00, 0xFF00, 0xFF00}));
+    EXPECT_FALSE(GradientFill(untouched, {0, 2}, {4, 2, 0xFF00, 0xFF00, 0xFF00}));
+    EXPECT_TRUE(GradientFill(untouched, {INT_MIN, INT_MIN}, {INT_MAX, -1}));
+    EXPECT_TRUE(GradientFill(untouched, {4, 4}, {INT_MAX, INT_MAX}));
+    EXPECT_EQ(untouched, before);
 }
