@@ -11,14 +11,12 @@
 
 #include "RootCapture.h"
 #include "graphics/Picture.h"
+#include "platform/Twips.h"
 #include "platform/XHandles.h"
 
 #include <optional>
 
 namespace quillaro {
-
-// The toolkit measures the screen in twips, 15 to a pixel at the design scale.
-inline constexpr int TwipsPerPixel = 15;
 
 struct TwipSize {
     long long width = 0;

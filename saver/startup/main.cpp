@@ -10,6 +10,7 @@
 #include "platform/QtProgramEnd.h"
 #include "platform/XCursorDisplay.h"
 #include "platform/XWindowLookup.h"
+#include "preview/Lumivane_R.h"
 #include "run/Lumivane_S.h"
 
 #include <QApplication>
@@ -54,8 +55,9 @@ int main(int argc, char** argv) {
     QtProgramEnd end;
     SaverServices services{program, windows, cursor, folders, messages, programs, end};
 
-    // The preview and the settings dialog are plugged in here as they arrive.
+    // The settings dialog is plugged in here once it arrives.
     Handovers handovers;
+    handovers.preview = Lumivane_R::load;
     handovers.run = Lumivane_S::load;
 
     LoadedForm form = Main(services, handovers);

@@ -6,6 +6,7 @@
 // clang-format on
 #include "ChildProcess.h"
 #include "FileText.h"
+#include "HostWindow.h"
 #include "TempDir.h"
 #include "XvfbServer.h"
 
@@ -166,12 +167,13 @@ protected:
 
 TEST_F(SaverProgram, AnotherInstanceEndsEveryModeSilentlyAndCreatesNothing) {
     // The renderer is absent too: a start that got past the guard would show its message box
-    // and never end by itself.
+    // and never end by itself, and a preview would live on in its host.
+    HostWindow host(xvfb.display(), 20, 20, 152, 112);
     const std::pair<const char*, bool> markers[] = {{"<Quillaro>", true}, {"Lumivane_Main", false}};
     for (const auto& [title, netWmName] : markers) {
         TitledWindow marker(xvfb.display(), title, netWmName);
-        for (const auto& args :
-             std::vector<std::vector<std::string>>{{"/s"}, {"/c"}, {"/p", "1234"}, {}}) {
+        for (const auto& args : std::vector<std::vector<std::string>>{
+                 {"/s"}, {"/c"}, {"/p", std::to_string(host.id())}, {}}) {
             ExitStatus status = run(args);
             std::string line = title + std::string(" ") + (args.empty() ? "" : args[0]);
             EXPECT_TRUE(status.exited) << line;
@@ -245,11 +247,20 @@ TEST_F(SaverProgram, PreviewTouchesNeitherWorkingFolderNorSettingsFile) {
     std::filesystem::remove_all(workingFolder);
     cacheWatch.drain();
 
+    // A preview that lives in its host until the host goes, then starts that end at once.
+    HostWindow host(xvfb.display(), 20, 20, 152, 112);
+    const std::string live = std::to_string(host.id());
     for (const auto& args :
-         std::vector<std::vector<std::string>>{{"/p", "1234"}, {"/p:77"}, {"/p"}}) {
-        ExitStatus status = run(args);
-        EXPECT_TRUE(status.exited);
-        EXPECT_EQ(status.code, 0);
+         std::vector<std::vector<std::string>>{{"/p", live}, {"/p", "1234"}, {"/p:77"}, {"/p"}}) {
+        ChildProcess saver = start(args);
+        if (args.back() == live) {
+            ASSERT_TRUE(xvfb.waitForWindow("Preview Window", ProgramTimeout));
+            host.destroy();
+        }
+        auto status = saver.waitFor(ProgramTimeout);
+        ASSERT_TRUE(status.has_value()) << args[0];
+        EXPECT_TRUE(status->exited);
+        EXPECT_EQ(status->code, 0);
         auto touched = programWatch.drain();
         EXPECT_FALSE(contains(touched, "open Quillaro.ini")) << args[0];
         EXPECT_FALSE(contains(touched, "open Quillaro.dll")) << args[0];
