@@ -3,38 +3,27 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
-#include <utility>
 
 namespace quillaro {
 
 std::optional<RegularFile> RegularFile::open(const std::filesystem::path& path, bool* missing) {
     if (missing)
         *missing = false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd) {
         if (missing)
             *missing = errno == ENOENT;
         return std::nullopt;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
-    }
-    return RegularFile(fd, info);
-}
-
-RegularFile::RegularFile(RegularFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), info_(other.info_) {}
-
-RegularFile::~RegularFile() {
-    if (fd_ >= 0)
-        ::close(fd_);
+    return RegularFile(std::move(fd), info);
 }
 
 long long RegularFile::readSome(void* out, std::size_t count) {
     for (;;) {
-        const ssize_t got = ::read(fd_, out, count);
+        const ssize_t got = ::read(fd_.get(), out, count);
         if (got < 0 && errno == EINTR)
             continue;
         return got;

@@ -3,10 +3,13 @@
 // picture, a chosen picture) can never stall them, and it is closed when it goes.
 #pragma once
 
+#include "FileDescriptor.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <sys/stat.h>
+#include <utility>
 
 namespace quillaro {
 
@@ -16,11 +19,6 @@ public:
     // set (when given) to whether nothing at all was there.
     static std::optional<RegularFile> open(const std::filesystem::path& path,
                                            bool* missing = nullptr);
-    ~RegularFile();
-    RegularFile(RegularFile&& other) noexcept;
-    RegularFile& operator=(RegularFile&&) = delete;
-    RegularFile(const RegularFile&) = delete;
-    RegularFile& operator=(const RegularFile&) = delete;
 
     const struct stat& info() const { return info_; }
     // Reads exactly count bytes; false at the end of the file or on an error.
@@ -29,8 +27,8 @@ public:
     long long readSome(void* out, std::size_t count);
 
 private:
-    RegularFile(int fd, const struct stat& info) : fd_(fd), info_(info) {}
-    int fd_;
+    RegularFile(FileDescriptor fd, const struct stat& info) : fd_(std::move(fd)), info_(info) {}
+    FileDescriptor fd_;
     struct stat info_;
 };
 

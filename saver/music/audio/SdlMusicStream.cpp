@@ -1,5 +1,7 @@
 #include "SdlMusicStream.h"
 
+#include "FileDescriptor.h"
+
 #include <SDL_mixer.h>
 #include <cstdio>
 #include <fcntl.h>
@@ -15,25 +17,20 @@ class SilencedStderr {
 public:
     SilencedStderr() {
         std::fflush(stderr);
-        saved_ = dup(STDERR_FILENO);
-        int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (saved_ >= 0 && null >= 0)
-            dup2(null, STDERR_FILENO);
-        if (null >= 0)
-            close(null);
+        const FileDescriptor null(open("/dev/null", O_WRONLY | O_CLOEXEC));
+        if (saved_ && null)
+            dup2(null.get(), STDERR_FILENO);
     }
     ~SilencedStderr() {
         std::fflush(stderr);
-        if (saved_ >= 0) {
-            dup2(saved_, STDERR_FILENO);
-            close(saved_);
-        }
+        if (saved_)
+            dup2(saved_.get(), STDERR_FILENO);
     }
     SilencedStderr(const SilencedStderr&) = delete;
     SilencedStderr& operator=(const SilencedStderr&) = delete;
 
 private:
-    int saved_ = -1;
+    FileDescriptor saved_{dup(STDERR_FILENO)};
 };
 
 // Which stream holds the mixer's music stream; touched only from the thread that sends commands.
