@@ -1,6 +1,5 @@
-// One Xlib connection, closed when its owner goes. Opening installs an error handler that
-// records X protocol errors instead of ending the program: windows of other programs may vanish
-// between two requests, and one stray request must never kill the saver.
+// One Xlib connection, closed when its owner goes. Opening makes XErrorTrap's handler the
+// process's own, so an X protocol error outside a trap is counted instead of ending the program.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -22,10 +21,6 @@ public:
 
     Display* display() const { return display_; }
     Window root() const { return DefaultRootWindow(display_); }
-
-    // Number of X protocol errors seen on any connection of this process so far; a caller that
-    // needs to know whether its own requests failed compares it before and after an XSync.
-    static unsigned long errorCount();
 
     XConnection(Opened, Display* display) : display_(display) {}
 
