@@ -6,18 +6,15 @@
 
 namespace quillaro {
 
-std::optional<RegularFile> RegularFile::open(const std::filesystem::path& path, bool* missing) {
-    if (missing)
-        *missing = false;
+Result<RegularFile, RegularFile::Problem> RegularFile::open(const std::filesystem::path& path) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (!fd) {
-        if (missing)
-            *missing = errno == ENOENT;
-        return std::nullopt;
-    }
+    if (!fd)
+        return failure(errno == ENOENT ? Problem::Missing : Problem::Unreadable);
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return std::nullopt;
+    if (::fstat(fd.get(), &info) != 0)
+        return failure(Problem::Unreadable);
+    if (!S_ISREG(info.st_mode))
+        return failure(Problem::NotRegular);
     return RegularFile(std::move(fd), info);
 }
 

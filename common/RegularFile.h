@@ -4,10 +4,10 @@
 #pragma once
 
 #include "FileDescriptor.h"
+#include "Result.h"
 
 #include <cstddef>
 #include <filesystem>
-#include <optional>
 #include <sys/stat.h>
 #include <utility>
 
@@ -15,10 +15,14 @@ namespace quillaro {
 
 class RegularFile {
 public:
-    // The open file, or nothing when it cannot be opened or is not a regular file; missing is
-    // set (when given) to whether nothing at all was there.
-    static std::optional<RegularFile> open(const std::filesystem::path& path,
-                                           bool* missing = nullptr);
+    enum class Problem {
+        Missing,    // nothing at all under the name
+        Unreadable, // there, but it cannot be opened or looked at
+        NotRegular, // a folder, FIFO, device or socket
+    };
+
+    // The open file, or why there is none.
+    static Result<RegularFile, Problem> open(const std::filesystem::path& path);
 
     const struct stat& info() const { return info_; }
     // Reads exactly count bytes; false at the end of the file or on an error.

@@ -2,18 +2,39 @@
 
 #include "XErrorTrap.h"
 
+#include <cstdlib>
+#include <utility>
+
 namespace quillaro {
 
-std::unique_ptr<XConnection> XConnection::open(const char* name) {
+Result<XConnection, XConnection::Problem> XConnection::open(const char* name) {
+    if (!name) {
+        const char* named = std::getenv("DISPLAY");
+        if (!named || !*named)
+            return failure(Problem::NoDisplayNamed);
+    }
     Display* display = XOpenDisplay(name);
     if (!display)
-        return nullptr;
+        return failure(Problem::Unreachable);
     XErrorTrap::catchStrayErrors();
-    return std::make_unique<XConnection>(Opened{}, display);
+    return XConnection(Opened{}, display);
+}
+
+XConnection::XConnection(XConnection&& other) noexcept
+    : display_(std::exchange(other.display_, nullptr)) {}
+
+XConnection& XConnection::operator=(XConnection&& other) noexcept {
+    if (this != &other) {
+        if (display_)
+            XCloseDisplay(display_);
+        display_ = std::exchange(other.display_, nullptr);
+    }
+    return *this;
 }
 
 XConnection::~XConnection() {
-    XCloseDisplay(display_);
+    if (display_)
+        XCloseDisplay(display_);
 }
 
 } // namespace quillaro

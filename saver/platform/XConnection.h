@@ -2,8 +2,9 @@
 // process's own, so an X protocol error outside a trap is counted instead of ending the program.
 #pragma once
 
+#include "Result.h"
+
 #include <X11/Xlib.h>
-#include <memory>
 
 namespace quillaro {
 
@@ -13,9 +14,16 @@ class XConnection {
     };
 
 public:
-    // Opens the display named by DISPLAY (or the name given); null when that fails.
-    static std::unique_ptr<XConnection> open(const char* name = nullptr);
+    enum class Problem {
+        NoDisplayNamed, // no name given and DISPLAY unset or empty
+        Unreachable,    // the display named does not answer
+    };
+
+    // Opens the display named by DISPLAY (or the name given).
+    static Result<XConnection, Problem> open(const char* name = nullptr);
     ~XConnection();
+    XConnection(XConnection&& other) noexcept;
+    XConnection& operator=(XConnection&& other) noexcept;
     XConnection(const XConnection&) = delete;
     XConnection& operator=(const XConnection&) = delete;
 

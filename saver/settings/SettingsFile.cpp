@@ -82,7 +82,7 @@ bool FileExists(const std::string& path) {
         name.pop_back();
     if (name.empty() || name.find('\0') != std::string::npos)
         return false;
-    return RegularFile::open(name).has_value();
+    return RegularFile::open(name).ok();
 }
 
 std::string ParentFolder(const std::string& path) {

@@ -50,8 +50,9 @@ protected:
 } // namespace
 
 TEST(MciCommandTest, SplitsWordsAndKeepsQuotedBlanks) {
-    MciCommand command;
-    ASSERT_EQ(MciCommand::parse("  OPEN  \"C:/My Music/a b.mp3\"\ttype MPEGVideo ", command), 0);
+    auto parsed = MciCommand::parse("  OPEN  \"C:/My Music/a b.mp3\"\ttype MPEGVideo ");
+    ASSERT_TRUE(parsed);
+    MciCommand& command = *parsed;
     EXPECT_EQ(command.verb(), "open");
     EXPECT_EQ(command.device(), "C:/My Music/a b.mp3");
     EXPECT_TRUE(command.accept({"TYPE"}));
@@ -60,8 +61,9 @@ TEST(MciCommandTest, SplitsWordsAndKeepsQuotedBlanks) {
 }
 
 TEST(MciCommandTest, MultiWordKeywordsMatchWholeOrNotAtAll) {
-    MciCommand command;
-    ASSERT_EQ(MciCommand::parse("status cdaudio Number Of tracks", command), 0);
+    auto parsed = MciCommand::parse("status cdaudio Number Of tracks");
+    ASSERT_TRUE(parsed);
+    MciCommand& command = *parsed;
     EXPECT_FALSE(command.accept({"number", "of", "tracks", "now"}));
     EXPECT_FALSE(command.accept({"number", "off"}));
     EXPECT_TRUE(command.accept({"number", "of", "tracks"}));
@@ -69,19 +71,19 @@ TEST(MciCommandTest, MultiWordKeywordsMatchWholeOrNotAtAll) {
 }
 
 TEST(MciCommandTest, DropsWaitAndNotifyFlags) {
-    MciCommand command;
-    ASSERT_EQ(MciCommand::parse("play cdaudio wait from 3 NOTIFY", command), 0);
+    auto parsed = MciCommand::parse("play cdaudio wait from 3 NOTIFY");
+    ASSERT_TRUE(parsed);
+    MciCommand& command = *parsed;
     EXPECT_TRUE(command.accept({"from", "3"}));
     EXPECT_TRUE(command.atEnd());
 }
 
 TEST(MciCommandTest, RefusesEmptyUnquotedAndDeviceLessCommands) {
-    MciCommand command;
-    EXPECT_EQ(MciCommand::parse("", command), mci_error::MissingCommandString);
-    EXPECT_EQ(MciCommand::parse("   ", command), mci_error::MissingCommandString);
-    EXPECT_EQ(MciCommand::parse("play", command), mci_error::MissingDeviceName);
-    EXPECT_EQ(MciCommand::parse("open \"a b.mp3 type MPEGVideo", command),
-              mci_error::NoClosingQuote);
+    auto codeOf = [](std::string_view text) { return MciCommand::parse(text).error(); };
+    EXPECT_EQ(codeOf(""), mci_error::MissingCommandString);
+    EXPECT_EQ(codeOf("   "), mci_error::MissingCommandString);
+    EXPECT_EQ(codeOf("play"), mci_error::MissingDeviceName);
+    EXPECT_EQ(codeOf("open \"a b.mp3 type MPEGVideo"), mci_error::NoClosingQuote);
 }
 
 TEST_F(MciInterpreterTest, OpensAQuotedFileUnderItsAliasAndAddressesItInAnyCase) {
@@ -454,9 +456,8 @@ TEST(CdTimeFormatTest, ReadsShortenedPositionsInEachFormat) {
     quillaro::test::FakeCdDrive drive;
     const CdToc& toc = drive.toc();
     auto read = [&](std::string_view text, CdTimeFormatKind kind) {
-        std::int32_t sector = -999;
-        std::int32_t code = CdTimeFormat::parse(text, kind, toc, sector);
-        return code ? -code : sector;
+        const auto sector = CdTimeFormat::parse(text, kind, toc);
+        return sector ? *sector : -sector.error();
     };
     using K = CdTimeFormatKind;
     EXPECT_EQ(read("3", K::Tmsf), 2500);
@@ -500,10 +501,10 @@ TEST(CdTimeFormatTest, EveryPositionReadsBackAsTheSectorItWasFormattedFrom) {
             int wrong = 0;
             for (std::int32_t sector = 0; sector <= toc.leadout; ++sector) {
                 const std::string text = CdTimeFormat::format(sector, kind, toc);
-                std::int32_t back = -1;
-                if (CdTimeFormat::parse(text, kind, toc, back) != 0 || back != sector) {
+                const auto back = CdTimeFormat::parse(text, kind, toc);
+                if (!back || *back != sector) {
                     ADD_FAILURE() << text << " was formatted from sector " << sector
-                                  << " but reads as " << back;
+                                  << " but reads as " << (back ? *back : -1);
                     if (++wrong == 3)
                         break;
                 }

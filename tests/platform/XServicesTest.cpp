@@ -30,14 +30,11 @@ namespace {
 class WindowMaker {
 public:
     explicit WindowMaker(const std::string& display)
-        : connection_(XConnection::open(display.c_str())) {
-        if (!connection_)
-            throw std::runtime_error("cannot open " + display);
-    }
-    Display* display() const { return connection_->display(); }
+        : connection_(XConnection::open(display.c_str()).value()) {}
+    Display* display() const { return connection_.display(); }
 
     Window make(Window parent = 0) {
-        Window w = XCreateSimpleWindow(display(), parent ? parent : connection_->root(), 0, 0, 10,
+        Window w = XCreateSimpleWindow(display(), parent ? parent : connection_.root(), 0, 0, 10,
                                        10, 0, 0, 0);
         XSync(display(), False);
         return w;
@@ -57,7 +54,7 @@ public:
     }
 
 private:
-    std::unique_ptr<XConnection> connection_;
+    XConnection connection_;
 };
 
 class XServices : public ::testing::Test {

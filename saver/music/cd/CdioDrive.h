@@ -7,6 +7,7 @@
 
 #include "CdDrive.h"
 #include "CdPcmPlayer.h"
+#include "Result.h"
 
 #include <cstdint>
 #include <memory>
@@ -28,11 +29,11 @@ class CdioDrive : public CdDrive {
 public:
     static constexpr const char* DriveVariable = "CDROM";
 
-    // 0 and the drive, which may hold no disc; or the code for "no such device" when there is
-    // no drive, or the drive or image cannot be opened. Automatic reads images plainly and real
+    // The drive, which may hold no disc; or the code for "no such device" when there is no
+    // drive, or the drive or image cannot be opened. Automatic reads images plainly and real
     // drives through paranoia.
-    static std::int32_t open(std::unique_ptr<CdDrive>& out,
-                             CdReadMethod method = CdReadMethod::Automatic);
+    static Result<std::unique_ptr<CdioDrive>, std::int32_t>
+    open(CdReadMethod method = CdReadMethod::Automatic);
     CdioDrive(Passkey, std::unique_ptr<_CdIo, CdioCloser> cdio, std::string source,
               CdReadMethod method);
     ~CdioDrive() override;

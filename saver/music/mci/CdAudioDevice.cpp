@@ -141,10 +141,10 @@ MciReply CdAudioDevice::play(MciCommand& command) {
         auto text = command.next();
         if (!text)
             return MciReply::fail(mci_error::MissingParameter);
-        std::int32_t sector = 0;
-        if (std::int32_t code = CdTimeFormat::parse(*text, format_, toc, sector))
-            return MciReply::fail(code);
-        (isFrom ? from : to) = sector;
+        const auto sector = CdTimeFormat::parse(*text, format_, toc);
+        if (!sector)
+            return MciReply::fail(sector.error());
+        (isFrom ? from : to) = *sector;
         (isFrom ? fromGiven : toGiven) = true;
     }
     if (from > to)

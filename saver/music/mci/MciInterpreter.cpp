@@ -58,9 +58,10 @@ std::optional<std::string> MciInterpreter::errorText(std::int32_t code) {
 }
 
 MciReply MciInterpreter::carryOut(std::string_view text) {
-    MciCommand command;
-    if (std::int32_t code = MciCommand::parse(text, command))
-        return MciReply::fail(code);
+    auto parsed = MciCommand::parse(text);
+    if (!parsed)
+        return MciReply::fail(parsed.error());
+    MciCommand& command = *parsed;
     if (std::find(KnownVerbs.begin(), KnownVerbs.end(), command.verb()) == KnownVerbs.end())
         return MciReply::fail(mci_error::UnrecognizedCommand);
     if (command.verb() == "open")
@@ -140,15 +141,15 @@ MciReply MciInterpreter::open(MciCommand& command) {
 
     std::unique_ptr<MciDevice> device;
     if (isCd) {
-        std::unique_ptr<CdDrive> drive;
-        if (std::int32_t code = backend_->openCdDrive(drive))
-            return MciReply::fail(code);
-        device = std::make_unique<CdAudioDevice>(std::move(drive));
+        auto drive = backend_->openCdDrive();
+        if (!drive)
+            return MciReply::fail(drive.error());
+        device = std::make_unique<CdAudioDevice>(std::move(*drive));
     } else {
-        std::unique_ptr<MusicStream> stream;
-        if (std::int32_t code = backend_->openMusic(element, stream))
-            return MciReply::fail(code);
-        device = std::make_unique<MpegVideoDevice>(std::move(stream));
+        auto stream = backend_->openMusic(element);
+        if (!stream)
+            return MciReply::fail(stream.error());
+        device = std::make_unique<MpegVideoDevice>(std::move(*stream));
     }
     devices_.emplace(std::move(key), std::move(device));
     return MciReply{0, std::to_string(nextDeviceId_++)};
