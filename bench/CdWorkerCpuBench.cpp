@@ -45,7 +45,6 @@ void playWholeDisc(CdReadMethod method, const char* name, double soundSeconds) {
 }
 
 void timeTicks(int ticks) {
-    useRealBgmPlatform();
     settings().BgmRepeat = 1;
     OpenCdAudio();
     std::int64_t total = 0;

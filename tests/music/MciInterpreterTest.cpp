@@ -34,10 +34,7 @@ protected:
         EXPECT_EQ(reply.code, 0) << command;
         return reply.text;
     }
-    void TearDown() override {
-        useRealBgmPlatform();
-        settings().BgmRepeat = 0;
-    }
+    void TearDown() override { settings().BgmRepeat = 0; }
     void openCd() {
         ASSERT_EQ(code("open cdaudio"), 0);
         ASSERT_EQ(code("set cdaudio time format tmsf"), 0);
@@ -369,7 +366,7 @@ TEST_F(MciInterpreterTest, CdPlaysOnlyTheSoundAndNeverADataTrack) {
 TEST_F(MciInterpreterTest, ARepeatOfADataTrackIsRefusedEveryTickAndTheDiscStaysSilent) {
     backend->cdDisc = mixedDisc();
     quillaro::test::FakeWaveSound wave;
-    useBgmPlatform(*mci, wave);
+    BgmPlatformGuard platform(*mci, wave);
     settings().BgmRepeat = 1;
     OpenCdAudio();
     ASSERT_EQ(LastApiResult, 0);

@@ -90,7 +90,6 @@ void tickCd() {
 class MusicPlayback : public ::testing::Test {
 protected:
     void SetUp() override {
-        useRealBgmPlatform();
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", output().c_str(), 1);
         unsetenv("CDROM");

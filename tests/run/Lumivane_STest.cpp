@@ -85,12 +85,8 @@ protected:
         fakes.program.folder = "/opt/quillaro";
         fakes.folders.result = true;
         fakes.programs.pid = 4242;
-        useBgmPlatform(mci, wave);
     }
-    void TearDown() override {
-        useRealBgmPlatform();
-        unsetenv("XDG_CACHE_HOME");
-    }
+    void TearDown() override { unsetenv("XDG_CACHE_HOME"); }
 
     // The form as Main would load it, its start-up run; the log then starts afresh.
     Lumivane_S& load(const std::string& commandLine = "/s") {
@@ -111,6 +107,7 @@ protected:
     FakeSaverServices fakes;
     FakeMciChannel mci;
     FakeWaveSound wave;
+    BgmPlatformGuard music{mci, wave};
     Picture desktop{pattern(8, 6), std::nullopt};
     std::map<std::filesystem::path, Image24> files;
     FakePictures* pictures = nullptr;
