@@ -73,6 +73,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The music the start-up chose, remembered so that the teardown stops exactly that.
+    enum class Music { None, Cd, Wav, Mp3 };
+    // By BgmKind and, for a music file, the last three letters of its name.
+    static Music chosenMusic();
+
     void Form_QueryUnload();
     void prepareDesktop();
     void preparePictureFile();
@@ -90,6 +95,7 @@ private:
     std::optional<std::int64_t> rendererPid_;
     Picture picture_; // the picture written for the renderer, owned for the whole run
     std::chrono::steady_clock::time_point loadedAt_;
+    Music music_ = Music::None;
     bool rendererSeen_ = false;
     bool unloaded_ = false;
     std::unique_ptr<TerminationSignals> endSignals_;

@@ -294,6 +294,25 @@ TEST_F(RunFormTest, TeardownStopsFileMusicByItsEnding) {
     EXPECT_EQ(wave.stops, 1);
 }
 
+TEST_F(RunFormTest, TeardownStopsTheMusicItStartedEvenIfTheSettingsChanged) {
+    settings().BgmKind = 2;
+    settings().BgmFile = "/m/song.mp3";
+    Lumivane_S& run = load();
+    takeCommands();
+    settings().BgmFile = "/m/loop.wav"; // the record changed during the run
+    run.unload();
+    EXPECT_EQ(takeCommands(), (Texts{"stop MP3Play", "close MP3Play"}));
+    EXPECT_FALSE(run.Timer1().isActive());
+    EXPECT_EQ(wave.stops, 0);
+
+    settings().BgmFile = "/m/loop.wav";
+    Lumivane_S& second = load();
+    settings().BgmKind = 0;
+    second.unload();
+    EXPECT_EQ(wave.stops, 1) << "the WAV that was started is stopped";
+    EXPECT_TRUE(takeCommands().empty());
+}
+
 TEST_F(RunFormTest, TeardownGivesTheCursorBackOnlyInModeS) {
     CursorCount() = fakes.cursor.showCursor(false); // what Main did for /s
     load("/s").unload();
