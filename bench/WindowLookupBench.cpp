@@ -4,6 +4,7 @@
 // title that no window has, so both walks visit the whole tree.
 //
 // Run: build/bench/WindowLookupBench   (starts its own Xvfb)
+#include "ProgramNames.h"
 #include "XvfbServer.h"
 #include "platform/XWindowLookup.h"
 
@@ -16,7 +17,7 @@
 
 namespace {
 
-constexpr const char* MissingTitle = "Lumivane_VC";
+constexpr const char* MissingTitle = quillaro::RendererWindowTitle;
 
 quillaro::test::XvfbServer& server() {
     static quillaro::test::XvfbServer xvfb;

@@ -18,9 +18,6 @@
 namespace quillaro {
 namespace {
 
-constexpr std::int16_t BgmCd = 1;
-constexpr std::int16_t BgmFileMusic = 2;
-
 bool desktopChosen(const std::string& capture) {
     // Text that is not a number (an empty Capture among it) counts as the desktop.
     auto number = parseNumber(capture);
@@ -108,9 +105,9 @@ void Lumivane_S::saveForRenderer() {
 
 Lumivane_S::Music Lumivane_S::chosenMusic() {
     const Settings& s = settings();
-    if (s.BgmKind == BgmCd)
+    if (s.BgmKind == Settings::BgmKindCd)
         return Music::Cd;
-    if (s.BgmKind != BgmFileMusic)
+    if (s.BgmKind != Settings::BgmKindFile)
         return Music::None;
     const std::string ending = MusicFileEnding(s.BgmFile);
     if (ending == "WAV")

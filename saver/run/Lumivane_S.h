@@ -7,6 +7,7 @@
 #pragma once
 
 #include "PictureService.h"
+#include "ProgramNames.h"
 #include "graphics/Image24.h"
 #include "graphics/Picture.h"
 #include "platform/ProgramEnd.h"
@@ -28,16 +29,15 @@ class TerminationSignals;
 
 // The run form's title, by which other instances know that a run is going on.
 inline constexpr const char* RunFormTitle = "Lumivane_Main";
-inline constexpr const char* RendererWindowTitle = "Lumivane_VC";
 
 class Lumivane_S : public QWidget {
     Q_OBJECT
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
-    static constexpr int Timer1Interval = 1000; // ms, MP3 upkeep
-    static constexpr int Timer2Interval = 200;  // ms, audio-CD upkeep
-    static constexpr int Timer3Interval = 500;  // ms, renderer watch
+    static constexpr std::chrono::milliseconds Timer1Interval{1000}; // MP3 upkeep
+    static constexpr std::chrono::milliseconds Timer2Interval{200};  // audio-CD upkeep
+    static constexpr std::chrono::milliseconds Timer3Interval{500};  // renderer watch
     // A renderer that has not shown its window by then is taken for one that never will.
     static constexpr std::chrono::seconds RendererShowLimit{10};
     // The picture areas' size before anything is loaded into them; a picture file that cannot

@@ -59,8 +59,8 @@ void LoadSettings(const std::string& programFolder) {
     s.BgmFile = music;
     if (!s.BgmFile.empty() && !FileExists(s.BgmFile))
         s.BgmFile.clear();
-    if (s.BgmFile.empty() && s.BgmKind == 2)
-        s.BgmKind = 0;
+    if (s.BgmFile.empty() && s.BgmKind == Settings::BgmKindFile)
+        s.BgmKind = Settings::BgmKindNone;
 
     s.BgmFolder = s.BgmFile.empty() ? programFolder : ParentFolder(s.BgmFile);
 }
