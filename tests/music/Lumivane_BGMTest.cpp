@@ -1,8 +1,9 @@
 // The music module driven against a scripted command channel and wave-sound service: the
 // command strings it sends, the replies it relies on, and what it records.
+#include "music/Lumivane_BGM.h"
+
 #include "FakeMciChannel.h"
 #include "FakeWaveSound.h"
-#include "music/Lumivane_BGM.h"
 #include "settings/Settings.h"
 
 #include <gtest/gtest.h>
