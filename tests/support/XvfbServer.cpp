@@ -6,6 +6,7 @@
 #include <array>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <poll.h>
 #include <stdexcept>
@@ -30,6 +31,17 @@ DisplayPtr openDisplay(const std::string& name) {
 // The nearest 8-bit level to an X colour channel of 16 bits.
 std::uint8_t eightBits(unsigned short channel) {
     return static_cast<std::uint8_t>((channel * 255u + 32767u) / 65535u);
+}
+
+// Asks done every 50 ms, at least once, until it says yes (true) or the time is up (false).
+bool pollUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
 }
 
 int ignoreErrors(Display*, XErrorEvent*) {
@@ -126,24 +138,26 @@ std::vector<unsigned long> XvfbServer::findWindows(const std::string& title) con
 }
 
 bool XvfbServer::waitForWindow(const std::string& title, std::chrono::milliseconds timeout) const {
-    auto deadline = std::chrono::steady_clock::now() + timeout;
-    do {
-        if (!findWindows(title).empty())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    } while (std::chrono::steady_clock::now() < deadline);
-    return false;
+    return pollUntil([&] { return !findWindows(title).empty(); }, timeout);
 }
 
 bool XvfbServer::waitForNoWindow(const std::string& title,
                                  std::chrono::milliseconds timeout) const {
-    auto deadline = std::chrono::steady_clock::now() + timeout;
-    do {
-        if (findWindows(title).empty())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    } while (std::chrono::steady_clock::now() < deadline);
-    return false;
+    return pollUntil([&] { return findWindows(title).empty(); }, timeout);
+}
+
+bool XvfbServer::waitForViewable(unsigned long window, std::chrono::milliseconds timeout) const {
+    return pollUntil(
+        [&] {
+            auto d = openDisplay(display_);
+            auto old = XSetErrorHandler(ignoreErrors);
+            XWindowAttributes attrs{};
+            const bool viewable =
+                XGetWindowAttributes(d.get(), window, &attrs) && attrs.map_state == IsViewable;
+            XSetErrorHandler(old);
+            return viewable;
+        },
+        timeout);
 }
 
 std::string XvfbServer::xdotool(const std::vector<std::string>& args) const {

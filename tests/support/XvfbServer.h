@@ -40,6 +40,9 @@ public:
     // Waits until such a window exists (true) or the time is up (false).
     bool waitForWindow(const std::string& title, std::chrono::milliseconds timeout) const;
     bool waitForNoWindow(const std::string& title, std::chrono::milliseconds timeout) const;
+    // Waits until the window is viewable (it and its parents are mapped), which it must be
+    // before it can take the keyboard focus.
+    bool waitForViewable(unsigned long window, std::chrono::milliseconds timeout) const;
 
     // Runs xdotool with the arguments on this display; returns its stdout.
     std::string xdotool(const std::vector<std::string>& args) const;
