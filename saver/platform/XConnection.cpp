@@ -17,7 +17,7 @@ Result<XConnection, XConnection::Problem> XConnection::open(const char* name) {
     if (!display)
         return failure(Problem::Unreachable);
     XErrorTrap::catchStrayErrors();
-    return XConnection(Opened{}, display);
+    return XConnection(Passkey<XConnection>{}, display);
 }
 
 XConnection::XConnection(XConnection&& other) noexcept

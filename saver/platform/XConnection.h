@@ -2,6 +2,7 @@
 // process's own, so an X protocol error outside a trap is counted instead of ending the program.
 #pragma once
 
+#include "Passkey.h"
 #include "Result.h"
 
 #include <X11/Xlib.h>
@@ -9,10 +10,6 @@
 namespace quillaro {
 
 class XConnection {
-    struct Opened { // only open() can make one, so only open() makes connections
-        explicit Opened() = default;
-    };
-
 public:
     enum class Problem {
         NoDisplayNamed, // no name given and DISPLAY unset or empty
@@ -30,7 +27,7 @@ public:
     Display* display() const { return display_; }
     Window root() const { return DefaultRootWindow(display_); }
 
-    XConnection(Opened, Display* display) : display_(display) {}
+    XConnection(Passkey<XConnection>, Display* display) : display_(display) {}
 
 private:
     Display* display_;

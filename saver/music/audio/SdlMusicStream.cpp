@@ -49,14 +49,15 @@ std::unique_ptr<SdlMusicStream> SdlMusicStream::load(std::shared_ptr<SdlAudioOut
     }
     if (!music)
         return nullptr;
-    return std::make_unique<SdlMusicStream>(Passkey{}, std::move(output), std::move(music));
+    return std::make_unique<SdlMusicStream>(Passkey<SdlMusicStream>{}, std::move(output),
+                                            std::move(music));
 }
 
 void SdlMusicStream::MusicFreer::operator()(_Mix_Music* music) const {
     Mix_FreeMusic(music);
 }
 
-SdlMusicStream::SdlMusicStream(Passkey, std::shared_ptr<SdlAudioOutput> output,
+SdlMusicStream::SdlMusicStream(Passkey<SdlMusicStream>, std::shared_ptr<SdlAudioOutput> output,
                                std::unique_ptr<_Mix_Music, MusicFreer> music)
     : output_(std::move(output)), music_(std::move(music)) {}
 

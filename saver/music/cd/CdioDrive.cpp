@@ -59,11 +59,12 @@ Result<std::unique_ptr<CdioDrive>, std::int32_t> CdioDrive::open(CdReadMethod me
     std::unique_ptr<_CdIo, CdioCloser> cdio(cdio_open(source.c_str(), DRIVER_UNKNOWN));
     if (!cdio)
         return failure(mci_error::InvalidDeviceName);
-    return std::make_unique<CdioDrive>(Passkey{}, std::move(cdio), std::move(source), method);
+    return std::make_unique<CdioDrive>(Passkey<CdioDrive>{}, std::move(cdio), std::move(source),
+                                       method);
 }
 
-CdioDrive::CdioDrive(Passkey, std::unique_ptr<_CdIo, CdioCloser> cdio, std::string source,
-                     CdReadMethod method)
+CdioDrive::CdioDrive(Passkey<CdioDrive>, std::unique_ptr<_CdIo, CdioCloser> cdio,
+                     std::string source, CdReadMethod method)
     : cdio_(std::move(cdio)), source_(std::move(source)) {
     image_ = isImageDriver(cdio_get_driver_id(cdio_.get()));
     readToc();

@@ -7,6 +7,7 @@
 
 #include "CdDrive.h"
 #include "CdPcmPlayer.h"
+#include "Passkey.h"
 #include "Result.h"
 
 #include <cstdint>
@@ -18,10 +19,6 @@ namespace quillaro {
 enum class CdReadMethod { Automatic, Plain, Paranoia };
 
 class CdioDrive : public CdDrive {
-    // Only open() makes one: it holds the key to the constructor.
-    struct Passkey {
-        explicit Passkey() = default;
-    };
     struct CdioCloser {
         void operator()(_CdIo* cdio) const;
     };
@@ -34,7 +31,7 @@ public:
     // drives through paranoia.
     static Result<std::unique_ptr<CdioDrive>, std::int32_t>
     open(CdReadMethod method = CdReadMethod::Automatic);
-    CdioDrive(Passkey, std::unique_ptr<_CdIo, CdioCloser> cdio, std::string source,
+    CdioDrive(Passkey<CdioDrive>, std::unique_ptr<_CdIo, CdioCloser> cdio, std::string source,
               CdReadMethod method);
     ~CdioDrive() override;
 
