@@ -48,7 +48,23 @@ int ignoreErrors(Display*, XErrorEvent*) {
     return 0;
 } // windows may vanish while we look
 
-std::string windowTitle(Display* d, Window w) {
+void collect(Display* d, Window w, const std::string& title, std::vector<unsigned long>& out) {
+    if (windowTitle(d, w) == title)
+        out.push_back(w);
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(d, w, &root, &parent, &children, &count))
+        return;
+    for (unsigned int i = 0; i < count; ++i)
+        collect(d, children[i], title, out);
+    if (children)
+        XFree(children);
+}
+
+} // namespace
+
+std::string windowTitle(Display* d, unsigned long w) {
     // Atoms belong to one server: asked for on every call, never kept across servers.
     const Atom netWmName = XInternAtom(d, "_NET_WM_NAME", False);
     const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
@@ -72,22 +88,6 @@ std::string windowTitle(Display* d, Window w) {
     }
     return {};
 }
-
-void collect(Display* d, Window w, const std::string& title, std::vector<unsigned long>& out) {
-    if (windowTitle(d, w) == title)
-        out.push_back(w);
-    Window root = 0, parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(d, w, &root, &parent, &children, &count))
-        return;
-    for (unsigned int i = 0; i < count; ++i)
-        collect(d, children[i], title, out);
-    if (children)
-        XFree(children);
-}
-
-} // namespace
 
 XvfbServer::XvfbServer(int width, int height, int depth, std::vector<std::string> extraArgs) {
     int fds[2];

@@ -9,7 +9,13 @@
 #include <string>
 #include <vector>
 
+typedef struct _XDisplay Display;
+
 namespace quillaro::test {
+
+// A window's title the way the saver reads it: _NET_WM_NAME when it is UTF-8, else WM_NAME;
+// empty when it has neither.
+std::string windowTitle(Display* display, unsigned long window);
 
 struct RgbImage {
     int width = 0;
