@@ -1,6 +1,7 @@
 #include "SdlMusicStream.h"
 
 #include "FileDescriptor.h"
+#include "music/mci/MciErrors.h"
 
 #include <SDL_mixer.h>
 #include <cstdio>
@@ -38,17 +39,17 @@ const SdlMusicStream* owner = nullptr;
 
 } // namespace
 
-std::unique_ptr<SdlMusicStream> SdlMusicStream::load(std::shared_ptr<SdlAudioOutput> output,
-                                                     const std::string& path) {
+Result<std::unique_ptr<SdlMusicStream>, std::int32_t>
+SdlMusicStream::load(std::shared_ptr<SdlAudioOutput> output, const std::string& path) {
     if (!output->isOpen())
-        return nullptr;
+        return failure(mci_error::Hardware);
     std::unique_ptr<Mix_Music, MusicFreer> music;
     {
         SilencedStderr quiet;
         music.reset(Mix_LoadMUS(path.c_str()));
     }
     if (!music)
-        return nullptr;
+        return failure(mci_error::InvalidFile);
     return std::make_unique<SdlMusicStream>(Passkey<SdlMusicStream>{}, std::move(output),
                                             std::move(music));
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Passkey.h"
+#include "Result.h"
 #include "SdlAudioOutput.h"
 #include "music/mci/MusicStream.h"
 
@@ -18,9 +19,10 @@ class SdlMusicStream : public MusicStream {
     };
 
 public:
-    // The file decoded and ready, or nullptr when it does not decode (the output must be open).
-    static std::unique_ptr<SdlMusicStream> load(std::shared_ptr<SdlAudioOutput> output,
-                                                const std::string& path);
+    // The file decoded and ready to play on the output; or Hardware when the output is not
+    // open, InvalidFile when the file does not decode.
+    static Result<std::unique_ptr<SdlMusicStream>, std::int32_t>
+    load(std::shared_ptr<SdlAudioOutput> output, const std::string& path);
     SdlMusicStream(Passkey<SdlMusicStream>, std::shared_ptr<SdlAudioOutput> output,
                    std::unique_ptr<_Mix_Music, MusicFreer> music);
     ~SdlMusicStream() override;

@@ -13,13 +13,10 @@ SdlCdioBackend::openMusic(const std::string& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
         return failure(mci_error::FileNotFound);
-    auto output = SdlAudioOutput::acquire();
-    if (!output->isOpen())
-        return failure(mci_error::Hardware);
-    auto stream = SdlMusicStream::load(std::move(output), path);
+    auto stream = SdlMusicStream::load(SdlAudioOutput::acquire(), path);
     if (!stream)
-        return failure(mci_error::InvalidFile);
-    return stream;
+        return failure(stream.error());
+    return std::move(*stream);
 }
 
 Result<std::unique_ptr<CdDrive>, std::int32_t> SdlCdioBackend::openCdDrive() {
