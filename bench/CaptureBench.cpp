@@ -14,6 +14,7 @@
 #include <X11/extensions/XShm.h>
 #include <benchmark/benchmark.h>
 #include <memory>
+#include <optional>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <vector>
@@ -25,7 +26,7 @@ using namespace quillaro;
 struct Desktop {
     int width, height;
     std::unique_ptr<test::XvfbServer> server;
-    std::unique_ptr<XConnection> x;
+    std::optional<XConnection> x;
 };
 
 // Something other than a flat colour on the desktop, so no request can take a shortcut.
@@ -134,9 +135,10 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     std::vector<std::unique_ptr<Desktop>> screens;
     for (auto [w, h] : {std::pair{1024, 768}, std::pair{1920, 1080}}) {
-        auto s = std::make_unique<Desktop>(Desktop{w, h, nullptr, nullptr});
+        auto s = std::make_unique<Desktop>(Desktop{w, h, nullptr, std::nullopt});
         s->server = std::make_unique<test::XvfbServer>(w, h);
-        s->x = XConnection::open(s->server->display().c_str());
+        if (auto opened = XConnection::open(s->server->display().c_str()))
+            s->x.emplace(std::move(*opened));
         if (!s->x)
             return 1;
         paint(s->x->display(), w, h);

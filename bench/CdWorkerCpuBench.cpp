@@ -23,12 +23,12 @@ using namespace std::chrono;
 namespace {
 
 void playWholeDisc(CdReadMethod method, const char* name, double soundSeconds) {
-    std::unique_ptr<CdDrive> drive;
-    if (CdioDrive::open(drive, method) != 0) {
+    auto opened = CdioDrive::open(method);
+    if (!opened) {
         std::printf("%s: the image does not open\n", name);
         return;
     }
-    auto& cdio = static_cast<CdioDrive&>(*drive);
+    const std::unique_ptr<CdioDrive>& drive = *opened;
     auto started = steady_clock::now();
     if (!drive->play(drive->toc().startOf(1), drive->toc().leadout)) {
         std::printf("%s: no sound output\n", name);
@@ -37,7 +37,7 @@ void playWholeDisc(CdReadMethod method, const char* name, double soundSeconds) {
     while (drive->playing())
         std::this_thread::sleep_for(milliseconds(50));
     double wall = duration<double>(steady_clock::now() - started).count();
-    double cpuMs = duration<double, std::milli>(cdio.workerCpuTime()).count();
+    double cpuMs = duration<double, std::milli>(drive->workerCpuTime()).count();
     std::printf("%-9s %6.1f s of sound in %6.1f s: worker CPU %7.1f ms, %6.1f ms per minute "
                 "of sound (%.3f %% of one core)\n",
                 name, soundSeconds, wall, cpuMs, cpuMs * 60.0 / soundSeconds,
@@ -45,7 +45,6 @@ void playWholeDisc(CdReadMethod method, const char* name, double soundSeconds) {
 }
 
 void timeTicks(int ticks) {
-    useRealBgmPlatform();
     settings().BgmRepeat = 1;
     OpenCdAudio();
     std::int64_t total = 0;

@@ -4,6 +4,7 @@
 // title that no window has, so both walks visit the whole tree.
 //
 // Run: build/bench/WindowLookupBench   (starts its own Xvfb)
+#include "ProgramNames.h"
 #include "XvfbServer.h"
 #include "platform/XWindowLookup.h"
 
@@ -16,7 +17,7 @@
 
 namespace {
 
-constexpr const char* MissingTitle = "Lumivane_VC";
+constexpr const char* MissingTitle = quillaro::RendererWindowTitle;
 
 quillaro::test::XvfbServer& server() {
     static quillaro::test::XvfbServer xvfb;
@@ -48,28 +49,10 @@ private:
 
 // The straightforward walk: per window, the title properties and the children, each request
 // waiting for its reply.
-bool naiveFind(Display* d, Window w, Atom netWmName, Atom utf8, const std::string& title,
-               int& visited) {
+bool naiveFind(Display* d, Window w, const std::string& title, int& visited) {
     ++visited;
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(d, w, netWmName, 0, 64, False, utf8, &type, &format, &count, &after,
-                           &data) == Success &&
-        data) {
-        bool same = type == utf8 && title == reinterpret_cast<char*>(data);
-        XFree(data);
-        if (same)
-            return true;
-    }
-    char* name = nullptr;
-    if (XFetchName(d, w, &name) && name) {
-        bool same = title == name;
-        XFree(name);
-        if (same)
-            return true;
-    }
+    if (quillaro::test::windowTitle(d, w) == title)
+        return true;
     Window root = 0, parent = 0;
     Window* children = nullptr;
     unsigned int n = 0;
@@ -77,7 +60,7 @@ bool naiveFind(Display* d, Window w, Atom netWmName, Atom utf8, const std::strin
         return false;
     bool found = false;
     for (unsigned int i = 0; i < n && !found; ++i)
-        found = naiveFind(d, children[i], netWmName, utf8, title, visited);
+        found = naiveFind(d, children[i], title, visited);
     if (children)
         XFree(children);
     return found;
@@ -94,13 +77,10 @@ void BatchedWalk(benchmark::State& state) {
 void NaiveWalk(benchmark::State& state) {
     DesktopTree tree(static_cast<int>(state.range(0)));
     Display* d = XOpenDisplay(server().display().c_str());
-    Atom netWmName = XInternAtom(d, "_NET_WM_NAME", False);
-    Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
     int visited = 0;
     for (auto _ : state) {
         visited = 0;
-        benchmark::DoNotOptimize(
-            naiveFind(d, DefaultRootWindow(d), netWmName, utf8, MissingTitle, visited));
+        benchmark::DoNotOptimize(naiveFind(d, DefaultRootWindow(d), MissingTitle, visited));
     }
     state.counters["windows"] = visited;
     XCloseDisplay(d);

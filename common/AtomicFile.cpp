@@ -1,5 +1,7 @@
 #include "AtomicFile.h"
 
+#include "FileDescriptor.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
@@ -9,28 +11,6 @@ namespace quillaro {
 namespace {
 
 constexpr const char* TemporarySuffix = ".XXXXXX";
-
-// A file descriptor that is closed when it goes.
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    // Closes now, so that an error of the close itself is seen.
-    bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 // The temporary file's name, removed when it goes unless it has been renamed into place.
 class TemporaryName {
@@ -75,7 +55,7 @@ bool replaceFileAtomically(const std::filesystem::path& target, std::string_view
     const int raw = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (raw < 0)
         return false;
-    Fd fd(raw);
+    FileDescriptor fd(raw);
     TemporaryName temporary(pattern);
 
     if (keepFrom) {
@@ -90,7 +70,7 @@ bool replaceFileAtomically(const std::filesystem::path& target, std::string_view
         return false;
     // The data must be on disk before the new name points at it, or a crash could leave a file
     // of the right name and the wrong content.
-    if (::fsync(fd.get()) != 0 || !fd.close())
+    if (::fsync(fd.get()) != 0 || fd.close())
         return false;
     if (::rename(temporary.name().c_str(), target.c_str()) != 0)
         return false;
@@ -98,8 +78,8 @@ bool replaceFileAtomically(const std::filesystem::path& target, std::string_view
 
     // Make the rename itself durable; the file is already complete, so a failure here is no
     // reason to report one.
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0)
+    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir)
         ::fsync(dir.get());
     return true;
 }

@@ -3,38 +3,24 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
-#include <utility>
 
 namespace quillaro {
 
-std::optional<RegularFile> RegularFile::open(const std::filesystem::path& path, bool* missing) {
-    if (missing)
-        *missing = false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (missing)
-            *missing = errno == ENOENT;
-        return std::nullopt;
-    }
+Result<RegularFile, RegularFile::Problem> RegularFile::open(const std::filesystem::path& path) {
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd)
+        return failure(errno == ENOENT ? Problem::Missing : Problem::Unreadable);
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    return RegularFile(fd, info);
-}
-
-RegularFile::RegularFile(RegularFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), info_(other.info_) {}
-
-RegularFile::~RegularFile() {
-    if (fd_ >= 0)
-        ::close(fd_);
+    if (::fstat(fd.get(), &info) != 0)
+        return failure(Problem::Unreadable);
+    if (!S_ISREG(info.st_mode))
+        return failure(Problem::NotRegular);
+    return RegularFile(std::move(fd), info);
 }
 
 long long RegularFile::readSome(void* out, std::size_t count) {
     for (;;) {
-        const ssize_t got = ::read(fd_, out, count);
+        const ssize_t got = ::read(fd_.get(), out, count);
         if (got < 0 && errno == EINTR)
             continue;
         return got;

@@ -3,24 +3,26 @@
 // picture, a chosen picture) can never stall them, and it is closed when it goes.
 #pragma once
 
+#include "FileDescriptor.h"
+#include "Result.h"
+
 #include <cstddef>
 #include <filesystem>
-#include <optional>
 #include <sys/stat.h>
+#include <utility>
 
 namespace quillaro {
 
 class RegularFile {
 public:
-    // The open file, or nothing when it cannot be opened or is not a regular file; missing is
-    // set (when given) to whether nothing at all was there.
-    static std::optional<RegularFile> open(const std::filesystem::path& path,
-                                           bool* missing = nullptr);
-    ~RegularFile();
-    RegularFile(RegularFile&& other) noexcept;
-    RegularFile& operator=(RegularFile&&) = delete;
-    RegularFile(const RegularFile&) = delete;
-    RegularFile& operator=(const RegularFile&) = delete;
+    enum class Problem {
+        Missing,    // nothing at all under the name
+        Unreadable, // there, but it cannot be opened or looked at
+        NotRegular, // a folder, FIFO, device or socket
+    };
+
+    // The open file, or why there is none.
+    static Result<RegularFile, Problem> open(const std::filesystem::path& path);
 
     const struct stat& info() const { return info_; }
     // Reads exactly count bytes; false at the end of the file or on an error.
@@ -29,8 +31,8 @@ public:
     long long readSome(void* out, std::size_t count);
 
 private:
-    RegularFile(int fd, const struct stat& info) : fd_(fd), info_(info) {}
-    int fd_;
+    RegularFile(FileDescriptor fd, const struct stat& info) : fd_(std::move(fd)), info_(info) {}
+    FileDescriptor fd_;
     struct stat info_;
 };
 

@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     // offset; from its default place at (-1, -1) that lands it at (1, 1), leaving a strip of the
     // desktop along the top and left edges. Starting at the origin makes that move land at 0.
     glutInitWindowPosition(0, 0);
-    glutCreateWindow(WindowTitle);
+    glutCreateWindow(RendererWindowTitle);
     initScene();
     glutDisplayFunc(drawScene);
     glutReshapeFunc(onReshape);

@@ -11,6 +11,7 @@
 #include "Bitmap24Loader.h"
 #include "Breathing.h"
 #include "KeyboardGrab.h"
+#include "ProgramNames.h"
 #include "RandomGenerator.h"
 #include "SceneLayout.h"
 #include "TurnAngles.h"
@@ -21,7 +22,6 @@
 
 namespace quillaro {
 
-inline constexpr const char* WindowTitle = "Lumivane_VC";
 inline constexpr int WindowWidth = 1024;
 inline constexpr int WindowHeight = 768;
 

@@ -2,6 +2,7 @@
 
 #include "PrimaryMonitor.h"
 #include "graphics/Raster.h"
+#include "platform/XConnection.h"
 #include "platform/XErrorTrap.h"
 
 #include <X11/Xlib.h>
@@ -10,10 +11,6 @@
 
 namespace quillaro {
 namespace {
-
-struct DisplayCloser {
-    void operator()(Display* display) const { XCloseDisplay(display); }
-};
 
 // The top-level window that holds window: its frame when a window manager reparented it, the
 // window itself when it is a child of the root, the root for the root.
@@ -54,10 +51,10 @@ TwipSize PrimaryScreenTwips(Display* display) {
 }
 
 Picture GrabDesktop() {
-    std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
-    if (!display)
+    const auto connection = XConnection::open();
+    if (!connection)
         return {};
-    return GrabDesktop(display.get());
+    return GrabDesktop(connection->display());
 }
 
 Picture GrabDesktop(Display* display, CaptureMethod method) {

@@ -10,12 +10,19 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace quillaro {
 
-std::int32_t LastApiResult = 0;
-std::string LastMciReply;
-bool CdKeepPolling = false;
+namespace {
+
+BgmModuleState bgm;
+
+} // namespace
+
+std::int32_t& LastApiResult = bgm.lastApiResult;
+std::string& LastMciReply = bgm.lastMciReply;
+bool& CdKeepPolling = bgm.cdKeepPolling;
 
 namespace {
 
@@ -47,15 +54,6 @@ constexpr std::size_t ModeLength = 7; // "playing" and "stopped" alike
 constexpr const char* CdDevice = "cdaudio";
 constexpr const char* ErrorMark = "ERR";
 
-// The buffers keep their text between calls, as the module's own storage.
-std::string replyBuffer;
-std::string errorTextBuffer;
-std::string mp3ModeBuffer;
-std::string cdModeBuffer;
-
-MciChannel* installedChannel = nullptr;
-WaveSound* installedWave = nullptr;
-
 struct RealPlatform {
     MciInterpreter channel{std::make_unique<SdlCdioBackend>()};
     SdlWaveSound wave;
@@ -67,10 +65,10 @@ RealPlatform& realPlatform() {
 }
 
 MciChannel& channel() {
-    return installedChannel ? *installedChannel : realPlatform().channel;
+    return bgm.channel ? *bgm.channel : realPlatform().channel;
 }
 WaveSound& wave() {
-    return installedWave ? *installedWave : realPlatform().wave;
+    return bgm.wave ? *bgm.wave : realPlatform().wave;
 }
 
 // Text as it stands in a buffer of that many characters: cut to fit with its closing NUL.
@@ -86,27 +84,24 @@ bool startsWith(const std::string& buffer, const char* word) {
     return upToNul(buffer).compare(0, ModeLength, word) == 0;
 }
 
+BgmModuleState freshState(MciChannel& channel, WaveSound& wave) {
+    BgmModuleState state;
+    state.channel = &channel;
+    state.wave = &wave;
+    return state;
+}
+
 bool containsErrorMark(const std::string& text) {
     return asciiUpper(text).find(ErrorMark) != std::string::npos;
 }
 
 } // namespace
 
-void useBgmPlatform(MciChannel& channelToUse, WaveSound& waveToUse) {
-    installedChannel = &channelToUse;
-    installedWave = &waveToUse;
-    LastApiResult = 0;
-    LastMciReply.clear();
-    CdKeepPolling = false;
-    replyBuffer.clear();
-    errorTextBuffer.clear();
-    mp3ModeBuffer.clear();
-    cdModeBuffer.clear();
-}
+BgmPlatformGuard::BgmPlatformGuard(MciChannel& channel, WaveSound& wave)
+    : replaced_(std::exchange(bgm, freshState(channel, wave))) {}
 
-void useRealBgmPlatform() {
-    installedChannel = nullptr;
-    installedWave = nullptr;
+BgmPlatformGuard::~BgmPlatformGuard() {
+    bgm = std::move(replaced_);
 }
 
 std::int32_t SendMciCommand(const std::string& command, std::string& reply) {
@@ -118,15 +113,15 @@ std::int32_t SendMciCommand(const std::string& command, std::string& reply) {
     LastApiResult = result.code;
     if (result.code != 0) {
         if (auto text = channel().errorText(result.code)) {
-            storeInBuffer(errorTextBuffer, *text, MciErrorTextLength);
-            reply = upToNul(errorTextBuffer);
+            storeInBuffer(bgm.errorTextBuffer, *text, MciErrorTextLength);
+            reply = upToNul(bgm.errorTextBuffer);
         } else {
             reply = NoErrorTextMessage;
         }
         return result.code;
     }
-    storeInBuffer(replyBuffer, result.text, MciReplyLength);
-    reply = upToNul(replyBuffer);
+    storeInBuffer(bgm.replyBuffer, result.text, MciReplyLength);
+    reply = upToNul(bgm.replyBuffer);
     return 0;
 }
 
@@ -147,8 +142,8 @@ void PlayMp3() {
 bool IsMp3Playing() {
     MciReply result = channel().send(Mp3Status, Mp3ModeLength);
     // Stored on failure too: the command service empties the buffer first, so no mode is left.
-    storeInBuffer(mp3ModeBuffer, result.text, Mp3ModeLength);
-    return startsWith(mp3ModeBuffer, Playing);
+    storeInBuffer(bgm.mp3ModeBuffer, result.text, Mp3ModeLength);
+    return startsWith(bgm.mp3ModeBuffer, Playing);
 }
 
 void Mp3Tick() {
@@ -193,8 +188,8 @@ void CdAudioTick() {
     MciReply mode = channel().send(CdMode, CdModeLength);
     LastApiResult = mode.code;
     // Stored on failure too: the command service empties the buffer first, so no mode is left.
-    storeInBuffer(cdModeBuffer, mode.text, CdModeLength);
-    const bool stopped = startsWith(cdModeBuffer, Stopped);
+    storeInBuffer(bgm.cdModeBuffer, mode.text, CdModeLength);
+    const bool stopped = startsWith(bgm.cdModeBuffer, Stopped);
 
     const std::int16_t repeat = settings().BgmRepeat;
     if (repeat == 0) {

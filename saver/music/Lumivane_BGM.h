@@ -2,7 +2,7 @@
 // upkeep, a WAV file that loops by itself, or an audio CD polled every 200 ms that can keep one
 // track repeating. It speaks to the platform only through a command channel (command strings
 // such as "play MP3Play") and the wave-sound service; both are the real ones unless a test
-// installs its own with useBgmPlatform. Every operation takes no arguments from the run form
+// installs its own with a BgmPlatformGuard. Every operation takes no arguments from the run form
 // and reads BgmFile and BgmRepeat from the Settings record. Nothing here shows a message:
 // results end up in LastApiResult and LastMciReply and are otherwise dropped.
 #pragma once
@@ -16,12 +16,27 @@
 
 namespace quillaro {
 
+// Everything the module keeps between calls, in one place so that it starts afresh in one
+// assignment: what it records for its callers, the buffers the replies land in (they keep their
+// text between calls), and the services it talks to (none installed: the real ones).
+struct BgmModuleState {
+    std::int32_t lastApiResult = 0;
+    std::string lastMciReply;
+    bool cdKeepPolling = false;
+    std::string replyBuffer;
+    std::string errorTextBuffer;
+    std::string mp3ModeBuffer;
+    std::string cdModeBuffer;
+    MciChannel* channel = nullptr;
+    WaveSound* wave = nullptr;
+};
+
 // Result code of the last multimedia or sound call that records it; saver-wide.
-extern std::int32_t LastApiResult;
+extern std::int32_t& LastApiResult;
 // Reply, or error text, of the last command sent by QueryMci or PlayCdRange.
-extern std::string LastMciReply;
+extern std::string& LastMciReply;
 // True while the CD upkeep should go on; the run form copies it into its CD timer.
-extern bool CdKeepPolling;
+extern bool& CdKeepPolling;
 
 // Sizes of the buffers the replies land in, in characters with the closing NUL.
 inline constexpr std::size_t MciReplyLength = 512;
@@ -48,9 +63,17 @@ std::int32_t PlayCdRange(const std::string& device, const std::string& start,
                          const std::string& end);
 void StopCdAudio();
 
-// Sends the music to these services from now on, and starts the module's variables afresh.
-void useBgmPlatform(MciChannel& channel, WaveSound& wave);
-// Back to the real command interpreter and sound output (the default).
-void useRealBgmPlatform();
+// For tests: while it lives, the music goes to these services and the module starts afresh;
+// when it goes, the state it replaced (the real services, by default) comes back.
+class BgmPlatformGuard {
+public:
+    BgmPlatformGuard(MciChannel& channel, WaveSound& wave);
+    ~BgmPlatformGuard();
+    BgmPlatformGuard(const BgmPlatformGuard&) = delete;
+    BgmPlatformGuard& operator=(const BgmPlatformGuard&) = delete;
+
+private:
+    BgmModuleState replaced_;
+};
 
 } // namespace quillaro

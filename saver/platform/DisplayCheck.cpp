@@ -7,13 +7,13 @@
 namespace quillaro {
 
 std::optional<std::string> displayProblem() {
-    if (XConnection::open())
+    const auto connection = XConnection::open();
+    if (connection)
         return std::nullopt;
-    const char* name = std::getenv("DISPLAY");
-    if (!name || !*name)
+    if (connection.error() == XConnection::Problem::NoDisplayNamed)
         return std::string("Quillaro.scr: no X display (DISPLAY is not set); the screen saver "
                            "needs an X11 session.");
-    return "Quillaro.scr: cannot open the X display \"" + std::string(name) +
+    return "Quillaro.scr: cannot open the X display \"" + std::string(std::getenv("DISPLAY")) +
            "\"; the screen saver needs an X11 session.";
 }
 

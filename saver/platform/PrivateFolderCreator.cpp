@@ -1,5 +1,6 @@
 #include "PrivateFolderCreator.h"
 
+#include "FileDescriptor.h"
 #include "PrivateFolder.h"
 
 #include <cerrno>
@@ -27,14 +28,12 @@ bool createPrivateFolder(const std::filesystem::path& folder) {
             return false;
     }
     // A folder of ours that others may write into is closed to them before it is judged.
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd >= 0) {
-        struct stat info {};
-        if (::fstat(fd, &info) == 0 && info.st_uid == ::geteuid() &&
-            (info.st_mode & WritableByOthers))
-            ::fchmod(fd, info.st_mode & 07777 & ~WritableByOthers);
-        ::close(fd);
-    }
+    const FileDescriptor fd(
+        ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat info {};
+    if (fd && ::fstat(fd.get(), &info) == 0 && info.st_uid == ::geteuid() &&
+        (info.st_mode & WritableByOthers))
+        ::fchmod(fd.get(), info.st_mode & 07777 & ~WritableByOthers);
     return isPrivateFolder(folder);
 }
 

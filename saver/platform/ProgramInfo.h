@@ -2,12 +2,13 @@
 // the mode letter read from that line, and the files that lie beside the program.
 #pragma once
 
+#include "ProgramNames.h"
+
 #include <string>
 #include <string_view>
 
 namespace quillaro {
 
-inline constexpr const char* RendererFileName = "Quillaro.dll";
 inline constexpr const char* SettingsFileName = "Quillaro.ini";
 
 struct ProgramInfo {

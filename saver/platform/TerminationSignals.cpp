@@ -24,10 +24,13 @@ void onEndSignal(int sig) {
 } // namespace
 
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
-    if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0)
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
         return; // without the pipe the default actions stay: the program simply ends
-    wakeFd = pipe_[1];
-    notifier_ = std::make_unique<QSocketNotifier>(pipe_[0], QSocketNotifier::Read);
+    wakeRead_ = FileDescriptor(ends[0]);
+    wakeWrite_ = FileDescriptor(ends[1]);
+    wakeFd = wakeWrite_.get();
+    notifier_ = std::make_unique<QSocketNotifier>(wakeRead_.get(), QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, &TerminationSignals::drain);
     struct sigaction action {};
     action.sa_handler = onEndSignal;
@@ -41,15 +44,12 @@ TerminationSignals::~TerminationSignals() {
     for (int sig : EndSignals)
         std::signal(sig, SIG_DFL);
     wakeFd = -1;
-    notifier_.reset();
-    for (int fd : pipe_)
-        if (fd >= 0)
-            ::close(fd);
+    notifier_.reset(); // before the descriptor it watches goes
 }
 
 void TerminationSignals::drain() {
     unsigned char bytes[16];
-    while (::read(pipe_[0], bytes, sizeof bytes) > 0) {
+    while (::read(wakeRead_.get(), bytes, sizeof bytes) > 0) {
     }
     emit endRequested();
 }

@@ -3,6 +3,8 @@
 // form can tear down as it does when the renderer has gone: music stopped, cursor given back.
 #pragma once
 
+#include "FileDescriptor.h"
+
 #include <QObject>
 #include <QSocketNotifier>
 #include <memory>
@@ -21,7 +23,9 @@ signals:
 private:
     void drain();
 
-    int pipe_[2] = {-1, -1};
+    // The handler writes into wakeWrite_; the notifier watches wakeRead_ on the GUI thread.
+    FileDescriptor wakeRead_;
+    FileDescriptor wakeWrite_;
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 

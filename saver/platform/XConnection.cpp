@@ -1,33 +1,40 @@
 #include "XConnection.h"
 
-#include <atomic>
+#include "XErrorTrap.h"
+
+#include <cstdlib>
+#include <utility>
 
 namespace quillaro {
-namespace {
 
-std::atomic<unsigned long> errorsSeen{0};
-
-int countError(Display*, XErrorEvent*) {
-    ++errorsSeen;
-    return 0;
-}
-
-} // namespace
-
-std::unique_ptr<XConnection> XConnection::open(const char* name) {
+Result<XConnection, XConnection::Problem> XConnection::open(const char* name) {
+    if (!name) {
+        const char* named = std::getenv("DISPLAY");
+        if (!named || !*named)
+            return failure(Problem::NoDisplayNamed);
+    }
     Display* display = XOpenDisplay(name);
     if (!display)
-        return nullptr;
-    XSetErrorHandler(countError);
-    return std::make_unique<XConnection>(Opened{}, display);
+        return failure(Problem::Unreachable);
+    XErrorTrap::catchStrayErrors();
+    return XConnection(Passkey<XConnection>{}, display);
+}
+
+XConnection::XConnection(XConnection&& other) noexcept
+    : display_(std::exchange(other.display_, nullptr)) {}
+
+XConnection& XConnection::operator=(XConnection&& other) noexcept {
+    if (this != &other) {
+        if (display_)
+            XCloseDisplay(display_);
+        display_ = std::exchange(other.display_, nullptr);
+    }
+    return *this;
 }
 
 XConnection::~XConnection() {
-    XCloseDisplay(display_);
-}
-
-unsigned long XConnection::errorCount() {
-    return errorsSeen.load();
+    if (display_)
+        XCloseDisplay(display_);
 }
 
 } // namespace quillaro

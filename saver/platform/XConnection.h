@@ -1,33 +1,33 @@
-// One Xlib connection, closed when its owner goes. Opening installs an error handler that
-// records X protocol errors instead of ending the program: windows of other programs may vanish
-// between two requests, and one stray request must never kill the saver.
+// One Xlib connection, closed when its owner goes. Opening makes XErrorTrap's handler the
+// process's own, so an X protocol error outside a trap is counted instead of ending the program.
 #pragma once
 
+#include "Passkey.h"
+#include "Result.h"
+
 #include <X11/Xlib.h>
-#include <memory>
 
 namespace quillaro {
 
 class XConnection {
-    struct Opened { // only open() can make one, so only open() makes connections
-        explicit Opened() = default;
+public:
+    enum class Problem {
+        NoDisplayNamed, // no name given and DISPLAY unset or empty
+        Unreachable,    // the display named does not answer
     };
 
-public:
-    // Opens the display named by DISPLAY (or the name given); null when that fails.
-    static std::unique_ptr<XConnection> open(const char* name = nullptr);
+    // Opens the display named by DISPLAY (or the name given).
+    static Result<XConnection, Problem> open(const char* name = nullptr);
     ~XConnection();
+    XConnection(XConnection&& other) noexcept;
+    XConnection& operator=(XConnection&& other) noexcept;
     XConnection(const XConnection&) = delete;
     XConnection& operator=(const XConnection&) = delete;
 
     Display* display() const { return display_; }
     Window root() const { return DefaultRootWindow(display_); }
 
-    // Number of X protocol errors seen on any connection of this process so far; a caller that
-    // needs to know whether its own requests failed compares it before and after an XSync.
-    static unsigned long errorCount();
-
-    XConnection(Opened, Display* display) : display_(display) {}
+    XConnection(Passkey<XConnection>, Display* display) : display_(display) {}
 
 private:
     Display* display_;

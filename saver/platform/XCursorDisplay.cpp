@@ -11,9 +11,10 @@ XCursorDisplay::XCursorDisplay(const char* displayName)
 
 void XCursorDisplay::connect() {
     connectTried_ = true;
-    connection_ = XConnection::open(displayName_.empty() ? nullptr : displayName_.c_str());
-    if (!connection_)
+    auto opened = XConnection::open(displayName_.empty() ? nullptr : displayName_.c_str());
+    if (!opened)
         return;
+    connection_ = std::make_unique<XConnection>(std::move(*opened));
     int eventBase = 0, errorBase = 0, major = 4, minor = 0;
     // Hiding needs XFixes 4; the server only grants it after the version has been asked for.
     xfixes_ = XFixesQueryExtension(connection_->display(), &eventBase, &errorBase) &&

@@ -20,8 +20,6 @@ class XCursorDisplay : public CursorDisplay {
 public:
     explicit XCursorDisplay(const char* displayName = nullptr);
     ~XCursorDisplay() override;
-    XCursorDisplay(const XCursorDisplay&) = delete;
-    XCursorDisplay& operator=(const XCursorDisplay&) = delete;
 
     int showCursor(bool show) override;
 

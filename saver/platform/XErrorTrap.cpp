@@ -1,9 +1,12 @@
 #include "XErrorTrap.h"
 
+#include <atomic>
+
 namespace quillaro {
 namespace {
 
 XErrorTrap* activeTrap = nullptr; // the innermost trap; X calls come from the GUI thread only
+std::atomic<unsigned long> strayErrorsSeen{0};
 
 } // namespace
 
@@ -28,6 +31,25 @@ bool XErrorTrap::failed() {
     return any;
 }
 
+XErrorTrap* XErrorTrap::outermost() {
+    XErrorTrap* trap = activeTrap;
+    while (trap && trap->previousTrap_)
+        trap = trap->previousTrap_;
+    return trap;
+}
+
+void XErrorTrap::catchStrayErrors() {
+    // Inside a trap, the handler goes in once the outermost trap has given the old one back.
+    if (XErrorTrap* outermost = XErrorTrap::outermost())
+        outermost->previousHandler_ = &XErrorTrap::handle;
+    else
+        XSetErrorHandler(&XErrorTrap::handle);
+}
+
+unsigned long XErrorTrap::strayErrors() {
+    return strayErrorsSeen.load();
+}
+
 int XErrorTrap::handle(Display* display, XErrorEvent* event) {
     for (XErrorTrap* trap = activeTrap; trap; trap = trap->previousTrap_) {
         if (trap->display_ == display) {
@@ -35,12 +57,12 @@ int XErrorTrap::handle(Display* display, XErrorEvent* event) {
             return 0;
         }
     }
-    // Not ours: hand it to the handler that was installed before the outermost trap.
-    XErrorTrap* outermost = activeTrap;
-    while (outermost && outermost->previousTrap_)
-        outermost = outermost->previousTrap_;
-    if (outermost && outermost->previousHandler_)
-        return outermost->previousHandler_(display, event);
+    // Not a trap's: a handler that was there before the outermost trap gets it, unless that
+    // handler is this one.
+    const XErrorTrap* first = outermost();
+    if (first && first->previousHandler_ && first->previousHandler_ != &XErrorTrap::handle)
+        return first->previousHandler_(display, event);
+    ++strayErrorsSeen;
     return 0;
 }
 

@@ -1,6 +1,8 @@
-// Catches the X protocol errors of one display for as long as it lives, so a capture can tell a
-// failed request (a shared-memory attach the server refuses, an area off the screen) from a good
-// one and take another way. Errors of other displays still reach the handler that was there.
+// The saver's one X error handler. A trap catches the X protocol errors of one display for as
+// long as it lives, so a capture can tell a failed request (a shared-memory attach the server
+// refuses, an area off the screen) from a good one and take another way. Errors that no trap
+// catches are counted instead of ending the program: windows of other programs may vanish
+// between two requests, and one stray request must never kill the saver.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -18,8 +20,15 @@ public:
     // the trap was set or since the last call.
     bool failed();
 
+    // Makes the handler the process's own, outside any trap too; every connection calls it.
+    static void catchStrayErrors();
+    // Errors that no trap caught, on any display, so far; a caller that needs to know whether
+    // its own requests failed compares it before and after an XSync.
+    static unsigned long strayErrors();
+
 private:
     static int handle(Display* display, XErrorEvent* event);
+    static XErrorTrap* outermost();
 
     Display* display_;
     XErrorHandler previousHandler_;

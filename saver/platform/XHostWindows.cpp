@@ -29,7 +29,10 @@ void catchUpToolkitConnection() {
 
 } // namespace
 
-XHostWindows::XHostWindows(const char* displayName) : connection_(XConnection::open(displayName)) {}
+XHostWindows::XHostWindows(const char* displayName) {
+    if (auto opened = XConnection::open(displayName))
+        connection_ = std::make_unique<XConnection>(std::move(*opened));
+}
 
 XHostWindows::~XHostWindows() = default;
 

@@ -1,27 +1,18 @@
 #include "XWindowLookup.h"
 
-#include <cstdlib>
+#include "XcbReply.h"
+
 #include <cstring>
-#include <utility>
 #include <vector>
 #include <xcb/xcb.h>
 
 namespace quillaro {
 namespace {
 
-template <typename Reply> struct ReplyPtr {
-    Reply* reply = nullptr;
-    ~ReplyPtr() { std::free(reply); }
-    Reply* operator->() const { return reply; }
-    explicit operator bool() const { return reply != nullptr; }
-};
-
 std::uint32_t internAtom(xcb_connection_t* c, const char* name) {
     xcb_intern_atom_cookie_t cookie =
         xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
-    xcb_generic_error_t* error = nullptr;
-    ReplyPtr<xcb_intern_atom_reply_t> reply{xcb_intern_atom_reply(c, cookie, &error)};
-    std::free(error);
+    auto reply = takeReply(c, cookie, xcb_intern_atom_reply);
     return reply ? reply->atom : static_cast<std::uint32_t>(XCB_ATOM_NONE);
 }
 
@@ -112,24 +103,19 @@ WindowId XWindowLookup::findWindow(std::string_view title) {
                 continue;
             }
             // Windows may vanish while we look; their error replies are dropped.
-            xcb_generic_error_t* error = nullptr;
-            ReplyPtr<xcb_get_property_reply_t> netName{
-                xcb_get_property_reply(c, p.netName, &error)};
-            std::free(std::exchange(error, nullptr));
-            ReplyPtr<xcb_get_property_reply_t> wmName{xcb_get_property_reply(c, p.wmName, &error)};
-            std::free(std::exchange(error, nullptr));
-            ReplyPtr<xcb_query_tree_reply_t> tree{xcb_query_tree_reply(c, p.tree, &error)};
-            std::free(error);
+            auto netName = takeReply(c, p.netName, xcb_get_property_reply);
+            auto wmName = takeReply(c, p.wmName, xcb_get_property_reply);
+            auto tree = takeReply(c, p.tree, xcb_query_tree_reply);
 
-            if ((netName && netName->type == utf8String_ && holdsTitle(netName.reply, title)) ||
-                (wmName && holdsTitle(wmName.reply, title))) {
+            if ((netName && netName->type == utf8String_ && holdsTitle(netName.get(), title)) ||
+                (wmName && holdsTitle(wmName.get(), title))) {
                 found = p.window;
                 continue;
             }
             if (tree) {
-                const xcb_window_t* children = xcb_query_tree_children(tree.reply);
+                const xcb_window_t* children = xcb_query_tree_children(tree.get());
                 level.insert(level.end(), children,
-                             children + xcb_query_tree_children_length(tree.reply));
+                             children + xcb_query_tree_children_length(tree.get()));
             }
         }
         if (found)

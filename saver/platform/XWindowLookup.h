@@ -24,8 +24,6 @@ public:
     // lookup finds nothing.
     explicit XWindowLookup(const char* displayName = nullptr);
     ~XWindowLookup() override;
-    XWindowLookup(const XWindowLookup&) = delete;
-    XWindowLookup& operator=(const XWindowLookup&) = delete;
 
     bool connected() const { return connection_ != nullptr; }
     WindowId findWindow(std::string_view title) override;

@@ -18,9 +18,6 @@
 namespace quillaro {
 namespace {
 
-constexpr std::int16_t BgmCd = 1;
-constexpr std::int16_t BgmFileMusic = 2;
-
 bool desktopChosen(const std::string& capture) {
     // Text that is not a number (an empty Capture among it) counts as the desktop.
     auto number = parseNumber(capture);
@@ -106,19 +103,36 @@ void Lumivane_S::saveForRenderer() {
         pictures_->savePicture(picture_.bitmap(), handoffPath());
 }
 
-void Lumivane_S::startMusic() {
+Lumivane_S::Music Lumivane_S::chosenMusic() {
     const Settings& s = settings();
-    if (s.BgmKind == BgmCd) {
+    if (s.BgmKind == Settings::BgmKindCd)
+        return Music::Cd;
+    if (s.BgmKind != Settings::BgmKindFile)
+        return Music::None;
+    const std::string ending = MusicFileEnding(s.BgmFile);
+    if (ending == "WAV")
+        return Music::Wav;
+    if (ending == "MP3")
+        return Music::Mp3;
+    return Music::None;
+}
+
+void Lumivane_S::startMusic() {
+    music_ = chosenMusic();
+    switch (music_) {
+    case Music::Cd:
         OpenCdAudio();
         timer2_.start(); // playback begins at a later tick
-    } else if (s.BgmKind == BgmFileMusic) {
-        const std::string ending = MusicFileEnding(s.BgmFile);
-        if (ending == "WAV")
-            PlayWav(); // loops by itself
-        if (ending == "MP3") {
-            PlayMp3();
-            timer1_.start();
-        }
+        break;
+    case Music::Wav:
+        PlayWav(); // loops by itself
+        break;
+    case Music::Mp3:
+        PlayMp3();
+        timer1_.start();
+        break;
+    case Music::None:
+        break;
     }
 }
 
@@ -165,15 +179,11 @@ void Lumivane_S::Form_QueryUnload() {
         timer2_.stop();
         StopCdAudio();
     }
-    const Settings& s = settings();
-    if (s.BgmKind == BgmFileMusic) {
-        const std::string ending = MusicFileEnding(s.BgmFile);
-        if (ending == "WAV")
-            StopWav();
-        if (ending == "MP3") {
-            timer1_.stop();
-            StopMp3();
-        }
+    if (music_ == Music::Wav)
+        StopWav();
+    if (music_ == Music::Mp3) {
+        timer1_.stop();
+        StopMp3();
     }
     // Only a run started as /s hid the cursor, so only such a run gives it back.
     if (ModeLetter(services_.program.commandLine) == "S" && CursorCount())

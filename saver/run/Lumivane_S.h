@@ -7,6 +7,7 @@
 #pragma once
 
 #include "PictureService.h"
+#include "ProgramNames.h"
 #include "graphics/Image24.h"
 #include "graphics/Picture.h"
 #include "platform/ProgramEnd.h"
@@ -28,16 +29,15 @@ class TerminationSignals;
 
 // The run form's title, by which other instances know that a run is going on.
 inline constexpr const char* RunFormTitle = "Lumivane_Main";
-inline constexpr const char* RendererWindowTitle = "Lumivane_VC";
 
 class Lumivane_S : public QWidget {
     Q_OBJECT
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
-    static constexpr int Timer1Interval = 1000; // ms, MP3 upkeep
-    static constexpr int Timer2Interval = 200;  // ms, audio-CD upkeep
-    static constexpr int Timer3Interval = 500;  // ms, renderer watch
+    static constexpr std::chrono::milliseconds Timer1Interval{1000}; // MP3 upkeep
+    static constexpr std::chrono::milliseconds Timer2Interval{200};  // audio-CD upkeep
+    static constexpr std::chrono::milliseconds Timer3Interval{500};  // renderer watch
     // A renderer that has not shown its window by then is taken for one that never will.
     static constexpr std::chrono::seconds RendererShowLimit{10};
     // The picture areas' size before anything is loaded into them; a picture file that cannot
@@ -73,6 +73,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The music the start-up chose, remembered so that the teardown stops exactly that.
+    enum class Music { None, Cd, Wav, Mp3 };
+    // By BgmKind and, for a music file, the last three letters of its name.
+    static Music chosenMusic();
+
     void Form_QueryUnload();
     void prepareDesktop();
     void preparePictureFile();
@@ -90,6 +95,7 @@ private:
     std::optional<std::int64_t> rendererPid_;
     Picture picture_; // the picture written for the renderer, owned for the whole run
     std::chrono::steady_clock::time_point loadedAt_;
+    Music music_ = Music::None;
     bool rendererSeen_ = false;
     bool unloaded_ = false;
     std::unique_ptr<TerminationSignals> endSignals_;

@@ -110,10 +110,10 @@ enum class ReadResult { Ok, Missing, Unreadable };
 
 // The whole file when it is a regular file of acceptable size; never blocks on a FIFO or device.
 ReadResult readWholeFile(const std::filesystem::path& path, std::string& out, struct stat& info) {
-    bool missing = false;
-    auto file = RegularFile::open(path, &missing);
+    auto file = RegularFile::open(path);
     if (!file)
-        return missing ? ReadResult::Missing : ReadResult::Unreadable;
+        return file.error() == RegularFile::Problem::Missing ? ReadResult::Missing
+                                                             : ReadResult::Unreadable;
     info = file->info();
     if (static_cast<unsigned long long>(info.st_size) > MaxProfileFileBytes)
         return ReadResult::Unreadable;

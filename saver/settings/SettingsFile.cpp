@@ -60,8 +60,8 @@ void LoadSettings(const std::string& programFolder) {
     s.BgmFile = music;
     if (!s.BgmFile.empty() && !FileExists(s.BgmFile))
         s.BgmFile.clear();
-    if (s.BgmFile.empty() && s.BgmKind == 2)
-        s.BgmKind = 0;
+    if (s.BgmFile.empty() && s.BgmKind == Settings::BgmKindFile)
+        s.BgmKind = Settings::BgmKindNone;
 
     s.BgmFolder = s.BgmFile.empty() ? programFolder : ParentFolder(s.BgmFile);
 }
@@ -83,7 +83,7 @@ bool FileExists(const std::string& path) {
         name.pop_back();
     if (name.empty() || name.find('\0') != std::string::npos)
         return false;
-    return RegularFile::open(name).has_value();
+    return RegularFile::open(name).ok();
 }
 
 std::string ParentFolder(const std::string& path) {

@@ -115,11 +115,11 @@ RgbImage crop(const RgbImage& image, int x, int y, int w, int h) {
     return ::testing::AssertionSuccess();
 }
 
-std::unique_ptr<XConnection> connect(const XvfbServer& server) {
+XConnection connect(const XvfbServer& server) {
     auto connection = XConnection::open(server.display().c_str());
     if (!connection)
         throw std::runtime_error("cannot connect to " + server.display());
-    return connection;
+    return std::move(*connection);
 }
 
 // Shared-memory segments this process created that still exist.
@@ -152,31 +152,31 @@ TEST(PixelsFromTwips, TruncatesLikeTheToolkitsIntegerDivision) {
 TEST(GrabDesktop, IsTheScreenPixelForPixelAtItsSizeThroughBothCapturePaths) {
     XvfbServer server(1024, 768);
     auto x = connect(server);
-    paintDesktop(x->display());
+    paintDesktop(x.display());
     const RgbImage root = server.grabRoot();
 
     // Shared memory really works on this server, so the default path is not a quiet fallback.
-    const auto shared = captureRootArea(x->display(), 0, 0, 1024, 768, CaptureMethod::SharedMemory);
+    const auto shared = captureRootArea(x.display(), 0, 0, 1024, 768, CaptureMethod::SharedMemory);
     ASSERT_TRUE(shared);
     EXPECT_TRUE(samePixels(shared->image, root));
 
-    const quillaro::Picture picture = GrabDesktop(x->display());
+    const quillaro::Picture picture = GrabDesktop(x.display());
     ASSERT_FALSE(picture.empty());
     EXPECT_TRUE(samePixels(picture.bitmap(), root));
     EXPECT_FALSE(picture.palette()) << "a true-colour screen takes no palette";
     EXPECT_EQ(picture.bitmap().pixel(0, 0), (Rgb{255, 0, 0})) << "not mirrored";
     EXPECT_EQ(picture.bitmap().pixel(1023, 0), (Rgb{0, 255, 0}));
 
-    const quillaro::Picture plain = GrabDesktop(x->display(), CaptureMethod::PlainImage);
+    const quillaro::Picture plain = GrabDesktop(x.display(), CaptureMethod::PlainImage);
     EXPECT_TRUE(samePixels(plain.bitmap(), root));
-    EXPECT_EQ(PrimaryScreenTwips(x->display()).width, 1024 * 15);
-    EXPECT_EQ(PrimaryScreenTwips(x->display()).height, 768 * 15);
+    EXPECT_EQ(PrimaryScreenTwips(x.display()).width, 1024 * 15);
+    EXPECT_EQ(PrimaryScreenTwips(x.display()).height, 768 * 15);
 }
 
 TEST(GrabDesktop, OpensItsOwnConnectionToTheDisplayInTheEnvironment) {
     XvfbServer server(320, 200);
     auto x = connect(server);
-    paintDesktop(x->display());
+    paintDesktop(x.display());
     const char* before = std::getenv("DISPLAY");
     const std::string saved = before ? before : "";
     setenv("DISPLAY", server.display().c_str(), 1);
@@ -194,16 +194,16 @@ TEST(GrabDesktop, OpensItsOwnConnectionToTheDisplayInTheEnvironment) {
 TEST(GrabDesktop, FallsBackToThePlainImageRequestWithoutSharedMemory) {
     XvfbServer server(640, 480, 24, {"-extension", "MIT-SHM"});
     auto x = connect(server);
-    paintDesktop(x->display());
-    EXPECT_FALSE(captureRootArea(x->display(), 0, 0, 640, 480, CaptureMethod::SharedMemory));
-    const quillaro::Picture picture = GrabDesktop(x->display());
+    paintDesktop(x.display());
+    EXPECT_FALSE(captureRootArea(x.display(), 0, 0, 640, 480, CaptureMethod::SharedMemory));
+    const quillaro::Picture picture = GrabDesktop(x.display());
     EXPECT_TRUE(samePixels(picture.bitmap(), server.grabRoot()));
 }
 
 TEST(GrabDesktop, SixteenBitScreenGivesTheColoursTheServerShows) {
     XvfbServer server(400, 300, 16);
     auto x = connect(server);
-    Display* d = x->display();
+    Display* d = x.display();
     paintDesktop(d);
     Rgb odd{}, red{};
     fill(d, allocate(d, {0x1234, 0xabcd, 0x8000}, &odd), 50, 50, 20, 20);
@@ -224,7 +224,7 @@ TEST(GrabDesktop, SixteenBitScreenGivesTheColoursTheServerShows) {
 TEST(GrabDesktop, PaletteScreenKeepsItsColourTableAndTurnsIndicesIntoColours) {
     XvfbServer server(400, 300, 8);
     auto x = connect(server);
-    Display* d = x->display();
+    Display* d = x.display();
     ASSERT_EQ(DefaultVisual(d, DefaultScreen(d))->c_class, PseudoColor);
     paintDesktop(d);
     Rgb shown{};
@@ -245,7 +245,7 @@ TEST(GrabDesktop, PaletteScreenKeepsItsColourTableAndTurnsIndicesIntoColours) {
 TEST(GrabDesktop, TakesThePrimaryMonitorFromItsCorner) {
     XvfbServer server(640, 480);
     auto x = connect(server);
-    Display* d = x->display();
+    Display* d = x.display();
     paintDesktop(d);
     XRRMonitorInfo* monitor = XRRAllocateMonitor(d, 0);
     monitor->name = XInternAtom(d, "QUILLARO-TEST", False);
@@ -268,7 +268,7 @@ TEST(GrabDesktop, TakesThePrimaryMonitorFromItsCorner) {
 TEST(GrabWindowArea, MeasuresFromTheFrameOrFromTheWindowItself) {
     XvfbServer server(640, 480);
     auto x = connect(server);
-    Display* d = x->display();
+    Display* d = x.display();
     paintDesktop(d);
     const Window root = DefaultRootWindow(d);
     // A frame at (50, 60) holding a window at (5, 7) inside it, as a window manager would.
@@ -290,7 +290,7 @@ TEST(GrabWindowArea, MeasuresFromTheFrameOrFromTheWindowItself) {
 TEST(GrabWindowArea, PartsOffTheScreenAreBlack) {
     XvfbServer server(320, 240);
     auto x = connect(server);
-    Display* d = x->display();
+    Display* d = x.display();
     paintDesktop(d);
     const RgbImage root = server.grabRoot();
     const quillaro::Picture picture =
@@ -312,7 +312,7 @@ TEST(GrabWindowArea, PartsOffTheScreenAreBlack) {
 TEST(GrabWindowArea, MissingWindowsAndEmptySizesGiveNoPicture) {
     XvfbServer server(320, 240);
     auto x = connect(server);
-    Display* d = x->display();
+    Display* d = x.display();
     const Window gone = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 10, 10, 0, 0, 0);
     XDestroyWindow(d, gone);
     XSync(d, False);
@@ -330,6 +330,6 @@ TEST(GrabDesktop, LeavesNoSharedMemorySegmentBehind) {
     auto x = connect(server);
     ASSERT_EQ(segmentsOfThisProcess(), 0);
     for (int i = 0; i < 5; ++i)
-        ASSERT_FALSE(GrabDesktop(x->display()).empty());
+        ASSERT_FALSE(GrabDesktop(x.display()).empty());
     EXPECT_EQ(segmentsOfThisProcess(), 0);
 }

@@ -98,26 +98,24 @@ public:
 
 class FakeMciBackend : public MciBackend {
 public:
-    std::int32_t openMusic(const std::string& path, std::unique_ptr<MusicStream>& out) override {
+    Result<std::unique_ptr<MusicStream>, std::int32_t> openMusic(const std::string& path) override {
         openedPaths.push_back(path);
         if (musicResult != 0)
-            return musicResult;
+            return failure(musicResult);
         auto stream = std::make_unique<FakeMusicStream>();
         lastStream = stream.get();
-        out = std::move(stream);
-        return 0;
+        return stream;
     }
-    std::int32_t openCdDrive(std::unique_ptr<CdDrive>& out) override {
+    Result<std::unique_ptr<CdDrive>, std::int32_t> openCdDrive() override {
         ++cdOpens;
         if (cdResult != 0)
-            return cdResult;
+            return failure(cdResult);
         auto drive = std::make_unique<FakeCdDrive>();
         drive->mediaState = cdMedia;
         if (cdDisc)
             drive->disc = *cdDisc;
         lastDrive = drive.get();
-        out = std::move(drive);
-        return 0;
+        return drive;
     }
 
     std::int32_t musicResult = 0;

@@ -1,7 +1,6 @@
 #include "TempDir.h"
 #include "platform/DetachedProgramStarter.h"
 #include "platform/PrivateFolderCreator.h"
-#include "platform/ProgramInfo.h"
 #include "platform/QtProgramEnd.h"
 
 #include <QCoreApplication>
@@ -41,23 +40,6 @@ std::string waitForContent(const std::filesystem::path& path, std::chrono::secon
 }
 
 } // namespace
-
-TEST(CommandLine, ArgumentsJoinedWithSingleBlanks) {
-    const char* none[] = {"Quillaro.scr"};
-    EXPECT_EQ(commandLineFrom(1, none), "");
-    const char* preview[] = {"Quillaro.scr", "/p", "1234"};
-    EXPECT_EQ(commandLineFrom(3, preview), "/p 1234");
-    const char* odd[] = {"Quillaro.scr", "", "a b", "/s"};
-    EXPECT_EQ(commandLineFrom(4, odd), " a b /s");
-}
-
-TEST(ProgramFolder, IsTheFolderOfTheRunningProgram) {
-    char self[4096] = {};
-    ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
-    std::string folder = programFolder();
-    EXPECT_EQ(folder + "/PlatformServicesTest", self);
-    EXPECT_NE(folder.back(), '/');
-}
 
 TEST(PrivateFolder, CreatesTheFolderAndItsParentsMode0700) {
     TempDir dir;

@@ -6,16 +6,23 @@
 #include "platform/DisplayCheck.h"
 #include "platform/XConnection.h"
 #include "platform/XCursorDisplay.h"
+#include "platform/XErrorTrap.h"
 #include "platform/XWindowLookup.h"
+#include "platform/XcbReply.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 using namespace quillaro;
 using quillaro::test::XvfbServer;
+
+// A reply frees its memory when it goes: a copy would free it twice.
+static_assert(!std::is_copy_constructible_v<XcbReply<xcb_query_tree_reply_t>> &&
+              !std::is_copy_assignable_v<XcbReply<xcb_query_tree_reply_t>>);
 
 namespace {
 
@@ -23,14 +30,11 @@ namespace {
 class WindowMaker {
 public:
     explicit WindowMaker(const std::string& display)
-        : connection_(XConnection::open(display.c_str())) {
-        if (!connection_)
-            throw std::runtime_error("cannot open " + display);
-    }
-    Display* display() const { return connection_->display(); }
+        : connection_(XConnection::open(display.c_str()).value()) {}
+    Display* display() const { return connection_.display(); }
 
     Window make(Window parent = 0) {
-        Window w = XCreateSimpleWindow(display(), parent ? parent : connection_->root(), 0, 0, 10,
+        Window w = XCreateSimpleWindow(display(), parent ? parent : connection_.root(), 0, 0, 10,
                                        10, 0, 0, 0);
         XSync(display(), False);
         return w;
@@ -50,7 +54,7 @@ public:
     }
 
 private:
-    std::unique_ptr<XConnection> connection_;
+    XConnection connection_;
 };
 
 class XServices : public ::testing::Test {
@@ -127,7 +131,7 @@ TEST(XWindowLookupOffline, WithoutADisplayNothingIsFound) {
 }
 
 TEST_F(XServices, CursorCounterCountsAndTellsTheServerOnlyOnChange) {
-    unsigned long errorsBefore = XConnection::errorCount();
+    unsigned long errorsBefore = XErrorTrap::strayErrors();
     {
         XCursorDisplay cursor(xvfb.display().c_str());
         EXPECT_EQ(cursor.showCursor(false), -1);
@@ -147,7 +151,30 @@ TEST_F(XServices, CursorCounterCountsAndTellsTheServerOnlyOnChange) {
         EXPECT_EQ(cursor.showCursor(false), -1);
         EXPECT_TRUE(cursor.hidden());
     } // destroyed while hidden: gives the pointer back
-    EXPECT_EQ(XConnection::errorCount(), errorsBefore);
+    EXPECT_EQ(XErrorTrap::strayErrors(), errorsBefore);
+}
+
+TEST_F(XServices, ErrorsOutsideATrapAreCountedAndErrorsInsideStayWithTheTrap) {
+    const Window gone = maker.make();
+    XDestroyWindow(maker.display(), gone);
+    XSync(maker.display(), False);
+    const unsigned long before = XErrorTrap::strayErrors();
+    XMapWindow(maker.display(), gone);
+    XSync(maker.display(), False);
+    EXPECT_EQ(XErrorTrap::strayErrors(), before + 1) << "counted, and the program goes on";
+
+    auto other = XConnection::open(xvfb.display().c_str());
+    ASSERT_TRUE(other);
+    {
+        XErrorTrap trap(other->display());
+        XMapWindow(other->display(), gone);
+        EXPECT_TRUE(trap.failed());
+        EXPECT_FALSE(trap.failed()) << "each failure is told once";
+        XMapWindow(maker.display(), gone); // not the trap's display
+        XSync(maker.display(), False);
+        EXPECT_FALSE(trap.failed());
+    }
+    EXPECT_EQ(XErrorTrap::strayErrors(), before + 2);
 }
 
 TEST(XCursorDisplayOffline, CountsEvenWithoutADisplay) {

@@ -85,12 +85,8 @@ protected:
         fakes.program.folder = "/opt/quillaro";
         fakes.folders.result = true;
         fakes.programs.pid = 4242;
-        useBgmPlatform(mci, wave);
     }
-    void TearDown() override {
-        useRealBgmPlatform();
-        unsetenv("XDG_CACHE_HOME");
-    }
+    void TearDown() override { unsetenv("XDG_CACHE_HOME"); }
 
     // The form as Main would load it, its start-up run; the log then starts afresh.
     Lumivane_S& load(const std::string& commandLine = "/s") {
@@ -111,6 +107,7 @@ protected:
     FakeSaverServices fakes;
     FakeMciChannel mci;
     FakeWaveSound wave;
+    BgmPlatformGuard music{mci, wave};
     Picture desktop{pattern(8, 6), std::nullopt};
     std::map<std::filesystem::path, Image24> files;
     FakePictures* pictures = nullptr;
@@ -168,7 +165,7 @@ TEST_F(RunFormTest, PictureIsWrittenBeforeTheRendererStartsWithNoArguments) {
 TEST_F(RunFormTest, MusicStartsOnlyOnceTheRendererHasBeenStarted) {
     for (const char* file : {"/m/a.mp3", "/m/a.wav"}) {
         SCOPED_TRACE(file);
-        settings().BgmKind = 2;
+        settings().BgmKind = Settings::BgmKindFile;
         settings().BgmFile = file;
         wave.played.clear();
         std::size_t musicCallsAtStart = 99;
@@ -198,7 +195,7 @@ TEST_F(RunFormTest, FailedCaptureSavesNothing) {
 // --- Music by kind and file ending ---
 
 TEST_F(RunFormTest, CdMusicOpensTheDriveAndStartsItsUpkeep) {
-    settings().BgmKind = 1;
+    settings().BgmKind = Settings::BgmKindCd;
     Lumivane_S& run = load();
     EXPECT_EQ(takeCommands(), (Texts{"open cdaudio", "set cdaudio time format tmsf"}));
     EXPECT_TRUE(run.Timer2().isActive());
@@ -214,7 +211,7 @@ TEST_F(RunFormTest, FileMusicIsChosenByTheLastThreeLettersInAnyCase) {
     for (const Case c : {Case{"/m/a.wav", true, false}, Case{"/m/a.WAV", true, false},
                          Case{"/m/a b.Mp3", false, true}, Case{"/m/a.mid", false, false}}) {
         SCOPED_TRACE(c.file);
-        settings().BgmKind = 2;
+        settings().BgmKind = Settings::BgmKindFile;
         settings().BgmFile = c.file;
         wave.played.clear();
         Lumivane_S& run = load();
@@ -241,7 +238,7 @@ TEST_F(RunFormTest, NoMusicForKindZeroOrUnknownKinds) {
 }
 
 TEST_F(RunFormTest, CdTimerFollowsTheUpkeep) {
-    settings().BgmKind = 1;
+    settings().BgmKind = Settings::BgmKindCd;
     Lumivane_S& run = load();
     mci.always["status cdaudio current track"] = {0, "1"};
     mci.always["status cdaudio number of tracks"] = {0, "9"};
@@ -254,7 +251,7 @@ TEST_F(RunFormTest, CdTimerFollowsTheUpkeep) {
 }
 
 TEST_F(RunFormTest, Mp3TimerRestartsAStoppedFile) {
-    settings().BgmKind = 2;
+    settings().BgmKind = Settings::BgmKindFile;
     settings().BgmFile = "/m/a.mp3";
     Lumivane_S& run = load();
     takeCommands();
@@ -267,7 +264,7 @@ TEST_F(RunFormTest, Mp3TimerRestartsAStoppedFile) {
 // --- Teardown ---
 
 TEST_F(RunFormTest, TeardownStopsTheCdOnlyWhileItsUpkeepRuns) {
-    settings().BgmKind = 1;
+    settings().BgmKind = Settings::BgmKindCd;
     Lumivane_S& run = load();
     takeCommands();
     run.unload();
@@ -283,7 +280,7 @@ TEST_F(RunFormTest, TeardownStopsTheCdOnlyWhileItsUpkeepRuns) {
 }
 
 TEST_F(RunFormTest, TeardownStopsFileMusicByItsEnding) {
-    settings().BgmKind = 2;
+    settings().BgmKind = Settings::BgmKindFile;
     settings().BgmFile = "/m/loop.Wav";
     load().unload();
     EXPECT_EQ(wave.stops, 1);
@@ -295,6 +292,25 @@ TEST_F(RunFormTest, TeardownStopsFileMusicByItsEnding) {
     EXPECT_EQ(takeCommands(), (Texts{"stop MP3Play", "close MP3Play"}));
     EXPECT_FALSE(run.Timer1().isActive());
     EXPECT_EQ(wave.stops, 1);
+}
+
+TEST_F(RunFormTest, TeardownStopsTheMusicItStartedEvenIfTheSettingsChanged) {
+    settings().BgmKind = Settings::BgmKindFile;
+    settings().BgmFile = "/m/song.mp3";
+    Lumivane_S& run = load();
+    takeCommands();
+    settings().BgmFile = "/m/loop.wav"; // the record changed during the run
+    run.unload();
+    EXPECT_EQ(takeCommands(), (Texts{"stop MP3Play", "close MP3Play"}));
+    EXPECT_FALSE(run.Timer1().isActive());
+    EXPECT_EQ(wave.stops, 0);
+
+    settings().BgmFile = "/m/loop.wav";
+    Lumivane_S& second = load();
+    settings().BgmKind = Settings::BgmKindNone;
+    second.unload();
+    EXPECT_EQ(wave.stops, 1) << "the WAV that was started is stopped";
+    EXPECT_TRUE(takeCommands().empty());
 }
 
 TEST_F(RunFormTest, TeardownGivesTheCursorBackOnlyInModeS) {
@@ -320,7 +336,7 @@ TEST_F(RunFormTest, KeptCounterOfZeroHidesTheCursorOnceMore) {
 }
 
 TEST_F(RunFormTest, CloseRequestFromOutsideTearsTheRunDown) {
-    settings().BgmKind = 1;
+    settings().BgmKind = Settings::BgmKindCd;
     Lumivane_S& run = load();
     takeCommands();
     run.close();
@@ -329,7 +345,7 @@ TEST_F(RunFormTest, CloseRequestFromOutsideTearsTheRunDown) {
 }
 
 TEST_F(RunFormTest, TeardownRunsOnceWhateverAsksForIt) {
-    settings().BgmKind = 1;
+    settings().BgmKind = Settings::BgmKindCd;
     Lumivane_S& run = load();
     takeCommands();
     run.unload();

@@ -135,6 +135,9 @@ protected:
     }
 
     void pressEscape(unsigned long window) {
+        // The title is there before the window is mapped, and an unmapped window cannot take
+        // the focus: the key would go nowhere.
+        ASSERT_TRUE(xvfb.waitForViewable(window, StartTimeout));
         xvfb.xdotool({"windowfocus", "--sync", std::to_string(window)});
         xvfb.xdotool({"key", "Escape"});
     }

@@ -1,22 +1,18 @@
+// Main, the saver's entry: the single-instance guard, the mode table row by row, and the preview
+// handle read from the command line.
 #include "startup/Lumivane_B.h"
 
 #include "FakeSaverServices.h"
 #include "FileText.h"
 #include "TempDir.h"
 #include "settings/Settings.h"
-#include "settings/SettingsFile.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <limits>
-#include <set>
-#include <sys/stat.h>
 #include <vector>
 
 using namespace quillaro;
-using quillaro::test::TempDir;
-using quillaro::test::writeFile;
 using namespace quillaro::test;
 
 namespace {
@@ -73,23 +69,7 @@ Log guardThen(std::initializer_list<std::string> steps) {
 
 } // namespace
 
-// --- Mode letter and preview handle ---
-
-TEST(ModeLetter, IsTheSecondCharacterInUpperCase) {
-    EXPECT_EQ(ModeLetter("/s"), "S");
-    EXPECT_EQ(ModeLetter("/S"), "S");
-    EXPECT_EQ(ModeLetter("-s"), "S");
-    EXPECT_EQ(ModeLetter("xs"), "S");
-    EXPECT_EQ(ModeLetter("/c:1234"), "C");
-    EXPECT_EQ(ModeLetter("/p 99"), "P");
-    EXPECT_EQ(ModeLetter("s"), "");
-    EXPECT_EQ(ModeLetter(""), "");
-    EXPECT_EQ(ModeLetter("/ä"), "ä");
-    EXPECT_EQ(ModeLetter("äs"), "S"); // characters, not bytes
-    EXPECT_EQ(ModeLetter("\xff"
-                         "c"),
-              "C");
-}
+// --- Preview handle ---
 
 TEST(PreviewHandle, ReadsTheNumberFromTheFourthCharacterOn) {
     EXPECT_EQ(PreviewHandle("/p 1234"), 1234);
@@ -116,7 +96,6 @@ TEST(PreviewHandle, AValueBeyond32BitsGivesHandleZero) {
     EXPECT_EQ(PreviewHandle("/p 1e400"), 0);
     EXPECT_EQ(PreviewHandle("/p " + std::string(200000, '9')), 0);
 }
-
 // --- Main: the mode table row by row ---
 
 TEST_F(MainTest, PreviewHandsTheHandleOverWithoutFolderSettingsOrRendererCheck) {
@@ -237,266 +216,4 @@ TEST_F(MainTest, AUnitThatLoadsNoFormEndsTheProgram) {
     EXPECT_EQ(log, guardThen({"folder", "run", "end 0"}));
     runMain("/p 3");
     EXPECT_EQ(log, guardThen({"preview", "end 0"}));
-}
-
-// --- LoadSettings ---
-
-namespace {
-
-class LoadSettingsTest : public ::testing::Test {
-protected:
-    TempDir programDir;
-    TempDir files;
-    std::string folder = programDir.path().string();
-    std::filesystem::path ini = programDir / "Quillaro.ini";
-    std::string picture = (files / "pics" / "a.jpg").string();
-    std::string music = (files / "music" / "a.mp3").string();
-
-    void SetUp() override {
-        settings() = Settings{};
-        std::filesystem::create_directories(files / "pics");
-        std::filesystem::create_directories(files / "music");
-        writeFile(picture, "jpeg");
-        writeFile(music, "mp3");
-    }
-
-    // Writes the settings file with the given keys in the key table's order (null: left out).
-    void settingsFile(const char* capture, const std::string* image, const char* kind,
-                      const char* repeat, const std::string* bgm) {
-        std::string text = "[Section]\n";
-        if (capture)
-            text += std::string("ｷｬﾌﾟﾁｬｰ=") + capture + "\n";
-        if (image)
-            text += "画像ﾌｧｲﾙ=" + *image + "\n";
-        if (kind)
-            text += std::string("BGM区分=") + kind + "\n";
-        if (repeat)
-            text += std::string("BGMﾘﾋﾟｰﾄ=") + repeat + "\n";
-        if (bgm)
-            text += "BGMﾌｧｲﾙ=" + *bgm + "\n";
-        writeFile(ini, text);
-    }
-
-    void expectDefaults() {
-        const Settings& s = settings();
-        EXPECT_EQ(s.Capture, "0");
-        EXPECT_EQ(s.ImageFile, "");
-        EXPECT_EQ(s.ImageFolder, folder);
-        EXPECT_EQ(s.BgmKind, 0);
-        EXPECT_EQ(s.BgmRepeat, 0);
-        EXPECT_EQ(s.BgmFile, "");
-        EXPECT_EQ(s.BgmFolder, folder);
-    }
-};
-
-} // namespace
-
-TEST_F(LoadSettingsTest, NoSettingsFileGivesTheDefaults) {
-    LoadSettings(folder);
-    expectDefaults();
-}
-
-TEST_F(LoadSettingsTest, BadSettingsFilesGiveTheDefaults) {
-    writeFile(ini, "");
-    LoadSettings(folder);
-    expectDefaults();
-
-    std::string junk;
-    for (int i = 0; i < 200000; ++i)
-        junk += static_cast<char>((i * 7919) % 256);
-    writeFile(ini, junk);
-    settings() = Settings{};
-    LoadSettings(folder);
-    expectDefaults();
-
-    std::filesystem::remove(ini);
-    std::filesystem::create_directory(ini);
-    settings() = Settings{};
-    LoadSettings(folder);
-    expectDefaults();
-}
-
-TEST_F(LoadSettingsTest, AllFiveKeysReadBack) {
-    settingsFile("1", &picture, "2", "7", &music);
-    LoadSettings(folder);
-    const Settings& s = settings();
-    EXPECT_EQ(s.Capture, "1");
-    EXPECT_EQ(s.ImageFile, picture);
-    EXPECT_EQ(s.ImageFolder, (files / "pics").string());
-    EXPECT_EQ(s.BgmKind, 2);
-    EXPECT_EQ(s.BgmRepeat, 7);
-    EXPECT_EQ(s.BgmFile, music);
-    EXPECT_EQ(s.BgmFolder, (files / "music").string());
-}
-
-TEST_F(LoadSettingsTest, PicturePathWithDesktopCaptureKeepsThePathButCapturesTheDesktop) {
-    settingsFile("0", &picture, nullptr, nullptr, nullptr);
-    LoadSettings(folder);
-    EXPECT_EQ(settings().Capture, "0");
-    EXPECT_EQ(settings().ImageFile, picture);
-    EXPECT_EQ(settings().ImageFolder, (files / "pics").string());
-}
-
-TEST_F(LoadSettingsTest, MissingCaptureKeyWithAUsablePictureSelectsThePicture) {
-    settingsFile(nullptr, &picture, nullptr, nullptr, nullptr);
-    LoadSettings(folder);
-    EXPECT_EQ(settings().Capture, "1");
-}
-
-TEST_F(LoadSettingsTest, VanishedPictureFallsBackToDesktopCapture) {
-    std::string gone = (files / "pics" / "gone.jpg").string();
-    settingsFile("1", &gone, nullptr, nullptr, nullptr);
-    LoadSettings(folder);
-    EXPECT_EQ(settings().Capture, "0");
-    EXPECT_EQ(settings().ImageFile, "");
-    EXPECT_EQ(settings().ImageFolder, folder);
-
-    std::string aFolder = (files / "pics").string();
-    settingsFile("1", &aFolder, nullptr, nullptr, nullptr);
-    LoadSettings(folder);
-    EXPECT_EQ(settings().Capture, "0");
-    EXPECT_EQ(settings().ImageFile, "");
-}
-
-TEST_F(LoadSettingsTest, CaptureIsTheIntegerPartRoundedDown) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"1", "1"},   {"1.7", "1"},      {"-0.5", "-1"}, {" 2 ", "2"},
-        {"0.2", "0"}, {"1e20", "1E+20"}, {"-0", "0"},    {"\"3\"", "3"}};
-    for (const auto& [stored, expected] : cases) {
-        settings() = Settings{};
-        settingsFile(stored, &picture, nullptr, nullptr, nullptr);
-        LoadSettings(folder);
-        EXPECT_EQ(settings().Capture, expected) << stored;
-    }
-}
-
-TEST_F(LoadSettingsTest, CaptureThatIsNotANumberStaysEmpty) {
-    for (const char* stored : {"abc", "1x", "1 2", "1e999"}) {
-        settings() = Settings{};
-        settingsFile(stored, &picture, nullptr, nullptr, nullptr);
-        LoadSettings(folder);
-        EXPECT_EQ(settings().Capture, "") << stored;
-        EXPECT_EQ(settings().ImageFile, picture);
-    }
-}
-
-TEST_F(LoadSettingsTest, MusicKindTwoNeedsAUsableMusicFile) {
-    settingsFile(nullptr, nullptr, "2", nullptr, nullptr);
-    LoadSettings(folder);
-    EXPECT_EQ(settings().BgmKind, 0);
-    EXPECT_EQ(settings().BgmFolder, folder);
-
-    std::string gone = (files / "music" / "gone.mp3").string();
-    settingsFile(nullptr, nullptr, "2", nullptr, &gone);
-    LoadSettings(folder);
-    EXPECT_EQ(settings().BgmKind, 0);
-    EXPECT_EQ(settings().BgmFile, "");
-    EXPECT_EQ(settings().BgmFolder, folder);
-}
-
-TEST_F(LoadSettingsTest, MusicKindOneStaysWhateverTheFileKeySays) {
-    std::string gone = (files / "music" / "gone.mp3").string();
-    settingsFile(nullptr, nullptr, "1", "3", &gone);
-    LoadSettings(folder);
-    EXPECT_EQ(settings().BgmKind, 1);
-    EXPECT_EQ(settings().BgmRepeat, 3);
-    EXPECT_EQ(settings().BgmFile, "");
-
-    settingsFile(nullptr, nullptr, "1", nullptr, nullptr);
-    LoadSettings(folder);
-    EXPECT_EQ(settings().BgmKind, 1);
-}
-
-TEST_F(LoadSettingsTest, IntegerFieldsTakeTheIntegerPartOrStayAsTheyWere) {
-    struct Case {
-        const char* stored;
-        std::int16_t expected;
-    };
-    const Case cases[] = {{"1.9", 1},    {"-0.5", -1},       {"32767", 32767}, {"-32768", -32768},
-                          {"32768", 55}, {"-32769", 55},     {"abc", 55},      {"", 0},
-                          {"1e3", 1000}, {"32767.9", 32767}, {"1e999", 55}};
-    for (const auto& c : cases) {
-        settings() = Settings{};
-        settings().BgmKind = 55;
-        settings().BgmRepeat = 55;
-        settingsFile(nullptr, nullptr, c.stored, c.stored, &music);
-        LoadSettings(folder);
-        EXPECT_EQ(settings().BgmKind, c.expected) << c.stored;
-        EXPECT_EQ(settings().BgmRepeat, c.expected) << c.stored;
-    }
-}
-
-TEST_F(LoadSettingsTest, AMissingRepeatKeyGivesZero) {
-    settings().BgmRepeat = 9;
-    settingsFile(nullptr, nullptr, "1", nullptr, nullptr);
-    LoadSettings(folder);
-    EXPECT_EQ(settings().BgmRepeat, 0);
-}
-
-TEST_F(LoadSettingsTest, APathOfMoreThan255BytesIsCutAndThenCleared) {
-    std::filesystem::path deep = files.path();
-    while (deep.string().size() < 260)
-        deep /= std::string(40, 'd');
-    std::filesystem::create_directories(deep);
-    std::string longPicture = (deep / "picture.jpg").string();
-    writeFile(longPicture, "jpeg");
-    settingsFile("1", &longPicture, nullptr, nullptr, nullptr);
-    LoadSettings(folder);
-    EXPECT_EQ(settings().ImageFile, "");
-    EXPECT_EQ(settings().Capture, "0");
-}
-
-// --- Path helpers and the settings-file wrappers ---
-
-TEST(FileExists, RegularFilesOnly) {
-    TempDir dir;
-    writeFile(dir / "a.mp3", "x");
-    EXPECT_TRUE(FileExists((dir / "a.mp3").string()));
-    EXPECT_TRUE(FileExists((dir / "a.mp3").string() + "/"));
-    EXPECT_FALSE(FileExists((dir / "a.mp3").string() + "//"));
-    EXPECT_FALSE(FileExists(dir.path().string()));
-    EXPECT_FALSE(FileExists(dir.path().string() + "/"));
-    EXPECT_FALSE(FileExists((dir / "missing").string()));
-    EXPECT_FALSE(FileExists(""));
-    EXPECT_FALSE(FileExists("/"));
-    EXPECT_FALSE(FileExists(std::string("a\0b", 3)));
-    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
-    EXPECT_FALSE(FileExists((dir / "fifo").string())); // and returns at once
-}
-
-TEST(ParentFolder, CutsAtTheLastSlashAndKeepsTheRoot) {
-    EXPECT_EQ(ParentFolder("/pics/a.jpg"), "/pics");
-    EXPECT_EQ(ParentFolder("/a.jpg"), "/");
-    EXPECT_EQ(ParentFolder("/pics/"), "/pics");
-    EXPECT_EQ(ParentFolder("pics/a.jpg"), "pics");
-    EXPECT_EQ(ParentFolder("a.jpg"), "");
-    EXPECT_EQ(ParentFolder(""), "");
-    EXPECT_EQ(ParentFolder("/"), "/");
-    EXPECT_EQ(ParentFolder("/home/u/ピクチャ/写真.jpg"), "/home/u/ピクチャ");
-}
-
-TEST(IniStrings, ReadStopsAtNulAnd255BytesWriteCutsNamesAt127) {
-    TempDir dir;
-    std::string file = (dir / "Quillaro.ini").string();
-    using namespace std::string_literals;
-    writeFile(file, "[Section]\nnul=ab\0cd\nlong="s + std::string(400, 'x') + "\n");
-    EXPECT_EQ(ReadIniString("Section", "nul", file), "ab");
-    EXPECT_EQ(ReadIniString("Section", "long", file), std::string(255, 'x'));
-    EXPECT_EQ(ReadIniString("Section", "missing", file), "");
-    EXPECT_EQ(ReadIniString("Section", "long", (dir / "none.ini").string()), "");
-
-    std::string key(200, 'k');
-    WriteIniString("Section", key, "v", file);
-    EXPECT_EQ(ReadIniString("Section", key.substr(0, 127), file), "v");
-    WriteIniString("Section", "BGM区分", "2", file);
-    EXPECT_EQ(ReadIniString("section", "bgm区分", file), "2");
-}
-
-TEST(ProgramPaths, SettingsAndRendererLieInTheProgramFolder) {
-    EXPECT_EQ(SettingsFilePath("/opt/quillaro"), "/opt/quillaro/Quillaro.ini");
-    EXPECT_EQ(RendererPath("/opt/quillaro"), "/opt/quillaro/Quillaro.dll");
-    EXPECT_EQ(RendererPath("/"), "/Quillaro.dll");
-    // A program folder that could not be found must not send us to the root folder.
-    EXPECT_EQ(SettingsFilePath(""), "");
-    EXPECT_EQ(RendererPath(""), "");
 }

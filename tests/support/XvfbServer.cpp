@@ -6,6 +6,7 @@
 #include <array>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <poll.h>
 #include <stdexcept>
@@ -32,11 +33,38 @@ std::uint8_t eightBits(unsigned short channel) {
     return static_cast<std::uint8_t>((channel * 255u + 32767u) / 65535u);
 }
 
+// Asks done every 50 ms, at least once, until it says yes (true) or the time is up (false).
+bool pollUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+}
+
 int ignoreErrors(Display*, XErrorEvent*) {
     return 0;
 } // windows may vanish while we look
 
-std::string windowTitle(Display* d, Window w) {
+void collect(Display* d, Window w, const std::string& title, std::vector<unsigned long>& out) {
+    if (windowTitle(d, w) == title)
+        out.push_back(w);
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(d, w, &root, &parent, &children, &count))
+        return;
+    for (unsigned int i = 0; i < count; ++i)
+        collect(d, children[i], title, out);
+    if (children)
+        XFree(children);
+}
+
+} // namespace
+
+std::string windowTitle(Display* d, unsigned long w) {
     // Atoms belong to one server: asked for on every call, never kept across servers.
     const Atom netWmName = XInternAtom(d, "_NET_WM_NAME", False);
     const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
@@ -60,22 +88,6 @@ std::string windowTitle(Display* d, Window w) {
     }
     return {};
 }
-
-void collect(Display* d, Window w, const std::string& title, std::vector<unsigned long>& out) {
-    if (windowTitle(d, w) == title)
-        out.push_back(w);
-    Window root = 0, parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(d, w, &root, &parent, &children, &count))
-        return;
-    for (unsigned int i = 0; i < count; ++i)
-        collect(d, children[i], title, out);
-    if (children)
-        XFree(children);
-}
-
-} // namespace
 
 XvfbServer::XvfbServer(int width, int height, int depth, std::vector<std::string> extraArgs) {
     int fds[2];
@@ -126,24 +138,26 @@ std::vector<unsigned long> XvfbServer::findWindows(const std::string& title) con
 }
 
 bool XvfbServer::waitForWindow(const std::string& title, std::chrono::milliseconds timeout) const {
-    auto deadline = std::chrono::steady_clock::now() + timeout;
-    do {
-        if (!findWindows(title).empty())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    } while (std::chrono::steady_clock::now() < deadline);
-    return false;
+    return pollUntil([&] { return !findWindows(title).empty(); }, timeout);
 }
 
 bool XvfbServer::waitForNoWindow(const std::string& title,
                                  std::chrono::milliseconds timeout) const {
-    auto deadline = std::chrono::steady_clock::now() + timeout;
-    do {
-        if (findWindows(title).empty())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    } while (std::chrono::steady_clock::now() < deadline);
-    return false;
+    return pollUntil([&] { return findWindows(title).empty(); }, timeout);
+}
+
+bool XvfbServer::waitForViewable(unsigned long window, std::chrono::milliseconds timeout) const {
+    return pollUntil(
+        [&] {
+            auto d = openDisplay(display_);
+            auto old = XSetErrorHandler(ignoreErrors);
+            XWindowAttributes attrs{};
+            const bool viewable =
+                XGetWindowAttributes(d.get(), window, &attrs) && attrs.map_state == IsViewable;
+            XSetErrorHandler(old);
+            return viewable;
+        },
+        timeout);
 }
 
 std::string XvfbServer::xdotool(const std::vector<std::string>& args) const {

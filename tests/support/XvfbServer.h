@@ -9,7 +9,13 @@
 #include <string>
 #include <vector>
 
+typedef struct _XDisplay Display;
+
 namespace quillaro::test {
+
+// A window's title the way the saver reads it: _NET_WM_NAME when it is UTF-8, else WM_NAME;
+// empty when it has neither.
+std::string windowTitle(Display* display, unsigned long window);
 
 struct RgbImage {
     int width = 0;
@@ -40,6 +46,9 @@ public:
     // Waits until such a window exists (true) or the time is up (false).
     bool waitForWindow(const std::string& title, std::chrono::milliseconds timeout) const;
     bool waitForNoWindow(const std::string& title, std::chrono::milliseconds timeout) const;
+    // Waits until the window is viewable (it and its parents are mapped), which it must be
+    // before it can take the keyboard focus.
+    bool waitForViewable(unsigned long window, std::chrono::milliseconds timeout) const;
 
     // Runs xdotool with the arguments on this display; returns its stdout.
     std::string xdotool(const std::vector<std::string>& args) const;

@@ -1,5 +1,8 @@
 #include "SdlMusicStream.h"
 
+#include "FileDescriptor.h"
+#include "music/mci/MciErrors.h"
+
 #include <SDL_mixer.h>
 #include <cstdio>
 #include <fcntl.h>
@@ -15,25 +18,20 @@ class SilencedStderr {
 public:
     SilencedStderr() {
         std::fflush(stderr);
-        saved_ = dup(STDERR_FILENO);
-        int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (saved_ >= 0 && null >= 0)
-            dup2(null, STDERR_FILENO);
-        if (null >= 0)
-            close(null);
+        const FileDescriptor null(open("/dev/null", O_WRONLY | O_CLOEXEC));
+        if (saved_ && null)
+            dup2(null.get(), STDERR_FILENO);
     }
     ~SilencedStderr() {
         std::fflush(stderr);
-        if (saved_ >= 0) {
-            dup2(saved_, STDERR_FILENO);
-            close(saved_);
-        }
+        if (saved_)
+            dup2(saved_.get(), STDERR_FILENO);
     }
     SilencedStderr(const SilencedStderr&) = delete;
     SilencedStderr& operator=(const SilencedStderr&) = delete;
 
 private:
-    int saved_ = -1;
+    FileDescriptor saved_{dup(STDERR_FILENO)};
 };
 
 // Which stream holds the mixer's music stream; touched only from the thread that sends commands.
@@ -41,25 +39,26 @@ const SdlMusicStream* owner = nullptr;
 
 } // namespace
 
-std::unique_ptr<SdlMusicStream> SdlMusicStream::load(std::shared_ptr<SdlAudioOutput> output,
-                                                     const std::string& path) {
+Result<std::unique_ptr<SdlMusicStream>, std::int32_t>
+SdlMusicStream::load(std::shared_ptr<SdlAudioOutput> output, const std::string& path) {
     if (!output->isOpen())
-        return nullptr;
+        return failure(mci_error::Hardware);
     std::unique_ptr<Mix_Music, MusicFreer> music;
     {
         SilencedStderr quiet;
         music.reset(Mix_LoadMUS(path.c_str()));
     }
     if (!music)
-        return nullptr;
-    return std::make_unique<SdlMusicStream>(Passkey{}, std::move(output), std::move(music));
+        return failure(mci_error::InvalidFile);
+    return std::make_unique<SdlMusicStream>(Passkey<SdlMusicStream>{}, std::move(output),
+                                            std::move(music));
 }
 
 void SdlMusicStream::MusicFreer::operator()(_Mix_Music* music) const {
     Mix_FreeMusic(music);
 }
 
-SdlMusicStream::SdlMusicStream(Passkey, std::shared_ptr<SdlAudioOutput> output,
+SdlMusicStream::SdlMusicStream(Passkey<SdlMusicStream>, std::shared_ptr<SdlAudioOutput> output,
                                std::unique_ptr<_Mix_Music, MusicFreer> music)
     : output_(std::move(output)), music_(std::move(music)) {}
 

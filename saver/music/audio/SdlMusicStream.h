@@ -2,6 +2,8 @@
 // a single music stream, so the file that played last owns it; any other reports "stopped".
 #pragma once
 
+#include "Passkey.h"
+#include "Result.h"
 #include "SdlAudioOutput.h"
 #include "music/mci/MusicStream.h"
 
@@ -12,19 +14,16 @@ struct _Mix_Music;
 namespace quillaro {
 
 class SdlMusicStream : public MusicStream {
-    // Only load() makes one: it holds the key to the constructor.
-    struct Passkey {
-        explicit Passkey() = default;
-    };
     struct MusicFreer {
         void operator()(_Mix_Music* music) const;
     };
 
 public:
-    // The file decoded and ready, or nullptr when it does not decode (the output must be open).
-    static std::unique_ptr<SdlMusicStream> load(std::shared_ptr<SdlAudioOutput> output,
-                                                const std::string& path);
-    SdlMusicStream(Passkey, std::shared_ptr<SdlAudioOutput> output,
+    // The file decoded and ready to play on the output; or Hardware when the output is not
+    // open, InvalidFile when the file does not decode.
+    static Result<std::unique_ptr<SdlMusicStream>, std::int32_t>
+    load(std::shared_ptr<SdlAudioOutput> output, const std::string& path);
+    SdlMusicStream(Passkey<SdlMusicStream>, std::shared_ptr<SdlAudioOutput> output,
                    std::unique_ptr<_Mix_Music, MusicFreer> music);
     ~SdlMusicStream() override;
 

@@ -37,6 +37,33 @@ struct CdPcmPlayer::Shared {
     // The worker's request has been replaced by a later play or stop, or the player is going.
     bool abandoned(std::uint64_t workingOn) const { return quit || workingOn != request; }
 
+    // The worker's round: it takes the next batch under the lock, reads it without the lock,
+    // then commits what it read under the lock again.
+    struct ReadJob {
+        std::uint64_t request; // the play it belongs to
+        std::int32_t first;
+        int count;
+    };
+    struct ReadOutcome {
+        int read = 0;   // sectors read, from the job's first on
+        bool ok = true; // false: the next sector could not be read, or there is no reader
+        std::optional<CdMedia> media; // what the look at the disc after a failure found
+    };
+    // What only the worker touches: the reader, made at its first read, and the batch buffer.
+    struct Reading {
+        std::unique_ptr<CdSectorReader> reader;
+        bool readerTried = false;
+        std::vector<std::int16_t> batch = std::vector<std::int16_t>(
+            static_cast<std::size_t>(ReadSectors) * CdSectorReader::SectorSamples);
+    };
+    // Waits for room in the ring during a play (lock held); nothing once the player goes.
+    std::optional<ReadJob> nextJob(std::unique_lock<std::mutex>& lock);
+    // Reads the job's sectors into the batch buffer; called without the lock.
+    ReadOutcome readSectors(const ReadJob& job, Reading& reading);
+    // Puts what was read into the ring (lock held), unless the job was abandoned meanwhile.
+    void commit(const ReadJob& job, const ReadOutcome& outcome,
+                const std::vector<std::int16_t>& batch);
+
     const ReaderFactory makeReader;
     const MediaCheck checkMedia;
 
@@ -178,75 +205,79 @@ void CdPcmPlayer::mixInto(std::int16_t* stream, std::size_t frames) {
 }
 
 void CdPcmPlayer::run(Shared& s) {
-    std::unique_ptr<CdSectorReader> reader;
-    bool readerTried = false;
-    std::vector<std::int16_t> batch(static_cast<std::size_t>(ReadSectors) *
-                                    CdSectorReader::SectorSamples);
+    Shared::Reading reading;
     std::unique_lock lock(s.mutex);
-    for (;;) {
-        s.wake.wait(lock, [&s] {
-            return s.quit || (s.active && !s.endReached && RingSectors - s.filled >= ReadSectors);
-        });
-        if (s.quit)
-            return;
-        const std::uint64_t request = s.request;
-        const std::int32_t first = s.readNext;
-        const int count = std::min(ReadSectors, s.end - first);
-        s.busy = true;
-
+    while (const std::optional<Shared::ReadJob> job = s.nextJob(lock)) {
         lock.unlock();
-        if (!readerTried) {
-            reader = s.makeReader();
-            readerTried = true;
-        }
-        // A sector a call, so that a stop, a new play or a close is seen after one sector's
-        // read, however slowly a damaged disc reads.
-        bool ok = reader != nullptr;
-        int read = 0;
-        while (ok && read < count) {
-            {
-                std::lock_guard check(s.mutex);
-                if (s.abandoned(request))
-                    break;
-            }
-            ok = reader->read(first + read, 1,
-                              batch.data() +
-                                  static_cast<std::size_t>(read) * CdSectorReader::SectorSamples);
-            if (ok)
-                ++read;
-        }
-        // Whether the disc has gone is asked here, where waiting on the drive harms nobody, and
-        // before the play is seen to end, so the end is told together with what was found.
-        std::optional<CdMedia> media;
-        if (!ok && s.checkMedia)
-            media = s.checkMedia();
+        const Shared::ReadOutcome outcome = s.readSectors(*job, reading);
         lock.lock();
-        s.busy = false;
-        if (media)
-            s.media = media;
+        s.commit(*job, outcome, reading.batch);
+    }
+}
 
-        if (s.abandoned(request)) {
-            if (s.quit)
-                return;
-            continue; // stopped or restarted meanwhile
+std::optional<CdPcmPlayer::Shared::ReadJob>
+CdPcmPlayer::Shared::nextJob(std::unique_lock<std::mutex>& lock) {
+    wake.wait(lock, [this] {
+        return quit || (active && !endReached && RingSectors - filled >= ReadSectors);
+    });
+    if (quit)
+        return std::nullopt;
+    busy = true;
+    return ReadJob{request, readNext, std::min(ReadSectors, end - readNext)};
+}
+
+CdPcmPlayer::Shared::ReadOutcome CdPcmPlayer::Shared::readSectors(const ReadJob& job,
+                                                                  Reading& reading) {
+    if (!reading.readerTried) {
+        reading.reader = makeReader();
+        reading.readerTried = true;
+    }
+    // A sector a call, so that a stop, a new play or a close is seen after one sector's read,
+    // however slowly a damaged disc reads.
+    ReadOutcome outcome;
+    outcome.ok = reading.reader != nullptr;
+    while (outcome.ok && outcome.read < job.count) {
+        {
+            std::lock_guard check(mutex);
+            if (abandoned(job.request))
+                break;
         }
-        for (int i = 0; i < read; ++i) {
-            int slot = (s.head + s.filled) % RingSectors;
-            std::copy_n(batch.data() + static_cast<std::size_t>(i) * CdSectorReader::SectorSamples,
-                        CdSectorReader::SectorSamples,
-                        s.ring.data() +
-                            static_cast<std::size_t>(slot) * CdSectorReader::SectorSamples);
-            ++s.filled;
-        }
-        s.readNext += read;
-        if (!ok) {
-            // An unreadable sector ends the play where the sound was read up to; the reader is
-            // not asked again until the next play.
-            s.endReached = true;
-            s.readFailed = true;
-        } else if (s.readNext >= s.end) {
-            s.endReached = true;
-        }
+        outcome.ok =
+            reading.reader->read(job.first + outcome.read, 1,
+                                 reading.batch.data() + static_cast<std::size_t>(outcome.read) *
+                                                            CdSectorReader::SectorSamples);
+        if (outcome.ok)
+            ++outcome.read;
+    }
+    // Whether the disc has gone is asked here, where waiting on the drive harms nobody, and
+    // before the play is seen to end, so the end is told together with what was found.
+    if (!outcome.ok && checkMedia)
+        outcome.media = checkMedia();
+    return outcome;
+}
+
+void CdPcmPlayer::Shared::commit(const ReadJob& job, const ReadOutcome& outcome,
+                                 const std::vector<std::int16_t>& batch) {
+    busy = false;
+    if (outcome.media)
+        media = outcome.media;
+    if (abandoned(job.request))
+        return; // stopped, restarted or closed meanwhile
+    for (int i = 0; i < outcome.read; ++i) {
+        int slot = (head + filled) % RingSectors;
+        std::copy_n(batch.data() + static_cast<std::size_t>(i) * CdSectorReader::SectorSamples,
+                    CdSectorReader::SectorSamples,
+                    ring.data() + static_cast<std::size_t>(slot) * CdSectorReader::SectorSamples);
+        ++filled;
+    }
+    readNext += outcome.read;
+    if (!outcome.ok) {
+        // An unreadable sector ends the play where the sound was read up to; the reader is not
+        // asked again until the next play.
+        endReached = true;
+        readFailed = true;
+    } else if (readNext >= end) {
+        endReached = true;
     }
 }
 

@@ -43,7 +43,7 @@ void CdioDrive::CdioCloser::operator()(_CdIo* cdio) const {
     cdio_destroy(cdio);
 }
 
-std::int32_t CdioDrive::open(std::unique_ptr<CdDrive>& out, CdReadMethod method) {
+Result<std::unique_ptr<CdioDrive>, std::int32_t> CdioDrive::open(CdReadMethod method) {
     // Opening the drive and reading its table of contents stay on the calling thread: the
     // saver's CD upkeep decides from the first answers after the open whether a disc is there.
     SdlAudioOutput::quietLibraries();
@@ -55,16 +55,16 @@ std::int32_t CdioDrive::open(std::unique_ptr<CdDrive>& out, CdReadMethod method)
         cdio_free(found);
     }
     if (source.empty())
-        return mci_error::InvalidDeviceName;
+        return failure(mci_error::InvalidDeviceName);
     std::unique_ptr<_CdIo, CdioCloser> cdio(cdio_open(source.c_str(), DRIVER_UNKNOWN));
     if (!cdio)
-        return mci_error::InvalidDeviceName;
-    out = std::make_unique<CdioDrive>(Passkey{}, std::move(cdio), std::move(source), method);
-    return 0;
+        return failure(mci_error::InvalidDeviceName);
+    return std::make_unique<CdioDrive>(Passkey<CdioDrive>{}, std::move(cdio), std::move(source),
+                                       method);
 }
 
-CdioDrive::CdioDrive(Passkey, std::unique_ptr<_CdIo, CdioCloser> cdio, std::string source,
-                     CdReadMethod method)
+CdioDrive::CdioDrive(Passkey<CdioDrive>, std::unique_ptr<_CdIo, CdioCloser> cdio,
+                     std::string source, CdReadMethod method)
     : cdio_(std::move(cdio)), source_(std::move(source)) {
     image_ = isImageDriver(cdio_get_driver_id(cdio_.get()));
     readToc();

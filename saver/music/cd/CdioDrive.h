@@ -7,6 +7,8 @@
 
 #include "CdDrive.h"
 #include "CdPcmPlayer.h"
+#include "Passkey.h"
+#include "Result.h"
 
 #include <cstdint>
 #include <memory>
@@ -17,10 +19,6 @@ namespace quillaro {
 enum class CdReadMethod { Automatic, Plain, Paranoia };
 
 class CdioDrive : public CdDrive {
-    // Only open() makes one: it holds the key to the constructor.
-    struct Passkey {
-        explicit Passkey() = default;
-    };
     struct CdioCloser {
         void operator()(_CdIo* cdio) const;
     };
@@ -28,12 +26,12 @@ class CdioDrive : public CdDrive {
 public:
     static constexpr const char* DriveVariable = "CDROM";
 
-    // 0 and the drive, which may hold no disc; or the code for "no such device" when there is
-    // no drive, or the drive or image cannot be opened. Automatic reads images plainly and real
+    // The drive, which may hold no disc; or the code for "no such device" when there is no
+    // drive, or the drive or image cannot be opened. Automatic reads images plainly and real
     // drives through paranoia.
-    static std::int32_t open(std::unique_ptr<CdDrive>& out,
-                             CdReadMethod method = CdReadMethod::Automatic);
-    CdioDrive(Passkey, std::unique_ptr<_CdIo, CdioCloser> cdio, std::string source,
+    static Result<std::unique_ptr<CdioDrive>, std::int32_t>
+    open(CdReadMethod method = CdReadMethod::Automatic);
+    CdioDrive(Passkey<CdioDrive>, std::unique_ptr<_CdIo, CdioCloser> cdio, std::string source,
               CdReadMethod method);
     ~CdioDrive() override;
 

@@ -3,20 +3,27 @@
 #include "MciErrors.h"
 
 #include <algorithm>
+#include <array>
+#include <string_view>
+#include <utility>
 
 namespace quillaro {
 namespace {
 
-const char* formatName(CdTimeFormatKind kind) {
-    switch (kind) {
-    case CdTimeFormatKind::Tmsf:
-        return "tmsf";
-    case CdTimeFormatKind::Msf:
-        return "msf";
-    case CdTimeFormatKind::Milliseconds:
-        return "milliseconds";
-    }
-    return "";
+// The time formats by the names that "status ... time format" replies with and "set ... time
+// format" accepts; "ms" is accepted for milliseconds too.
+constexpr std::array<std::pair<CdTimeFormatKind, std::string_view>, 3> TimeFormatNames{{
+    {CdTimeFormatKind::Tmsf, "tmsf"},
+    {CdTimeFormatKind::Msf, "msf"},
+    {CdTimeFormatKind::Milliseconds, "milliseconds"},
+}};
+constexpr std::string_view MillisecondsShort = "ms";
+
+std::string_view formatName(CdTimeFormatKind kind) {
+    for (const auto& [known, name] : TimeFormatNames)
+        if (known == kind)
+            return name;
+    return {};
 }
 
 } // namespace
@@ -91,25 +98,22 @@ std::int32_t CdAudioDevice::currentSector() {
     return position_;
 }
 
-std::int32_t CdAudioDevice::readTrack(MciCommand& command, int& track) const {
+Result<int, std::int32_t> CdAudioDevice::readTrack(MciCommand& command) const {
     auto word = command.next();
     if (!word)
-        return mci_error::MissingParameter;
+        return failure(mci_error::MissingParameter);
     auto value = MciCommand::digitsValue(*word, 3);
     if (!value)
-        return mci_error::BadInteger;
+        return failure(mci_error::BadInteger);
     if (!drive_->toc().hasTrack(static_cast<int>(*value)))
-        return mci_error::OutOfRange;
-    track = static_cast<int>(*value);
-    return 0;
+        return failure(mci_error::OutOfRange);
+    return static_cast<int>(*value);
 }
 
-MciReply CdAudioDevice::execute(MciCommand& command) {
+MciReply CdAudioDevice::carryOut(MciCommand& command) {
     const std::string& verb = command.verb();
     if (verb == "play")
         return play(command);
-    if (verb == "status")
-        return status(command);
     if (verb == "set")
         return set(command);
     if (verb == "stop") {
@@ -141,10 +145,10 @@ MciReply CdAudioDevice::play(MciCommand& command) {
         auto text = command.next();
         if (!text)
             return MciReply::fail(mci_error::MissingParameter);
-        std::int32_t sector = 0;
-        if (std::int32_t code = CdTimeFormat::parse(*text, format_, toc, sector))
-            return MciReply::fail(code);
-        (isFrom ? from : to) = sector;
+        const auto sector = CdTimeFormat::parse(*text, format_, toc);
+        if (!sector)
+            return MciReply::fail(sector.error());
+        (isFrom ? from : to) = *sector;
         (isFrom ? fromGiven : toGiven) = true;
     }
     if (from > to)
@@ -168,13 +172,6 @@ MciReply CdAudioDevice::play(MciCommand& command) {
     return MciReply::ok();
 }
 
-MciReply CdAudioDevice::status(MciCommand& command) {
-    MciReply reply = statusItem(command);
-    if (reply.code == 0 && !command.atEnd())
-        return MciReply::fail(mci_error::UnrecognizedKeyword);
-    return reply;
-}
-
 MciReply CdAudioDevice::statusItem(MciCommand& command) {
     currentSector(); // a play that has ended may have found the disc gone
     const bool present = drive_->media() == CdMedia::Present;
@@ -188,7 +185,7 @@ MciReply CdAudioDevice::statusItem(MciCommand& command) {
     if (command.accept({"ready"}))
         return MciReply::ok(present ? "true" : "false");
     if (command.accept({"time", "format"}))
-        return MciReply::ok(formatName(format_));
+        return MciReply::ok(std::string(formatName(format_)));
     if (!present)
         return MciReply::fail(mci_error::DeviceNotReady);
 
@@ -199,19 +196,19 @@ MciReply CdAudioDevice::statusItem(MciCommand& command) {
     if (command.accept({"number", "of", "tracks"}))
         return MciReply::ok(std::to_string(toc.trackCount()));
     if (command.accept({"position", "track"})) {
-        int track = 0;
-        if (std::int32_t code = readTrack(command, track))
-            return MciReply::fail(code);
-        return MciReply::ok(CdTimeFormat::format(toc.startOf(track), format_, toc));
+        const auto track = readTrack(command);
+        if (!track)
+            return MciReply::fail(track.error());
+        return MciReply::ok(CdTimeFormat::format(toc.startOf(*track), format_, toc));
     }
     if (command.accept({"position"}))
         return MciReply::ok(CdTimeFormat::format(currentSector(), format_, toc));
     if (command.accept({"length", "track"})) {
-        int track = 0;
-        if (std::int32_t code = readTrack(command, track))
-            return MciReply::fail(code);
+        const auto track = readTrack(command);
+        if (!track)
+            return MciReply::fail(track.error());
         return MciReply::ok(
-            CdTimeFormat::formatLength(toc.endOf(track) - toc.startOf(track), format_));
+            CdTimeFormat::formatLength(toc.endOf(*track) - toc.startOf(*track), format_));
     }
     if (command.accept({"length"}))
         return MciReply::ok(
@@ -224,11 +221,12 @@ MciReply CdAudioDevice::set(MciCommand& command) {
     if (!command.accept({"time", "format"}))
         return MciReply::fail(command.atEnd() ? mci_error::MissingParameter
                                               : mci_error::UnsupportedFunction);
-    if (command.accept({"tmsf"}))
-        format_ = CdTimeFormatKind::Tmsf;
-    else if (command.accept({"msf"}))
-        format_ = CdTimeFormatKind::Msf;
-    else if (command.accept({"milliseconds"}) || command.accept({"ms"}))
+    const auto named =
+        std::find_if(TimeFormatNames.begin(), TimeFormatNames.end(),
+                     [&](const auto& format) { return command.accept({format.second}); });
+    if (named != TimeFormatNames.end())
+        format_ = named->first;
+    else if (command.accept({MillisecondsShort}))
         format_ = CdTimeFormatKind::Milliseconds;
     else
         return MciReply::fail(mci_error::BadTimeFormat);

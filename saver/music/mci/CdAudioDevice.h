@@ -24,6 +24,7 @@
 
 #include "CdTimeFormat.h"
 #include "MciDevice.h"
+#include "Result.h"
 
 #include <memory>
 #include <optional>
@@ -35,12 +36,10 @@ public:
     explicit CdAudioDevice(std::unique_ptr<CdDrive> drive);
     ~CdAudioDevice() override;
 
-    MciReply execute(MciCommand& command) override;
-
 private:
+    MciReply carryOut(MciCommand& command) override;
+    MciReply statusItem(MciCommand& command) override;
     MciReply play(MciCommand& command);
-    MciReply status(MciCommand& command);
-    MciReply statusItem(MciCommand& command);
     MciReply set(MciCommand& command);
     std::int32_t currentSector();
     std::int32_t discStart() const;
@@ -50,8 +49,8 @@ private:
     std::optional<std::int32_t> soundFrom(std::int32_t sector) const;
     // The end of the unbroken row of audio tracks that holds the sector.
     std::int32_t soundEnd(std::int32_t sector) const;
-    // A track number word: 0 and the track, or the code of what is wrong with it.
-    std::int32_t readTrack(MciCommand& command, int& track) const;
+    // A track number word: the track, or the code of what is wrong with it.
+    Result<int, std::int32_t> readTrack(MciCommand& command) const;
 
     std::unique_ptr<CdDrive> drive_;
     CdTimeFormatKind format_ = CdTimeFormatKind::Msf;

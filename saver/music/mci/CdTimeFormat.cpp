@@ -81,13 +81,13 @@ std::string CdTimeFormat::formatLength(std::int32_t sectors, CdTimeFormatKind ki
     return msfText(sectors);
 }
 
-std::int32_t CdTimeFormat::parse(std::string_view text, CdTimeFormatKind kind, const CdToc& toc,
-                                 std::int32_t& sector) {
+Result<std::int32_t, std::int32_t> CdTimeFormat::parse(std::string_view text, CdTimeFormatKind kind,
+                                                       const CdToc& toc) {
     std::int64_t result = 0;
     if (kind == CdTimeFormatKind::Milliseconds) {
         auto ms = MciCommand::digitsValue(text, 9);
         if (!ms)
-            return mci_error::BadInteger;
+            return failure(mci_error::BadInteger);
         // Rounded up: a reply rounds a sector's start down to the millisecond, so the sector
         // that starts at or after the given time is the one the reply was made from.
         result = (*ms * FramesPerSecond + MillisecondsPerSecond - 1) / MillisecondsPerSecond -
@@ -95,7 +95,7 @@ std::int32_t CdTimeFormat::parse(std::string_view text, CdTimeFormatKind kind, c
     } else {
         auto parts = splitParts(text, kind == CdTimeFormatKind::Tmsf ? 4 : 3);
         if (!parts)
-            return mci_error::BadInteger;
+            return failure(mci_error::BadInteger);
         parts->resize(kind == CdTimeFormatKind::Tmsf ? 4 : 3, 0);
         const auto& p = *parts;
         std::size_t m = kind == CdTimeFormatKind::Tmsf ? 1 : 0;
@@ -103,16 +103,15 @@ std::int32_t CdTimeFormat::parse(std::string_view text, CdTimeFormatKind kind, c
             (std::int64_t{p[m]} * SecondsPerMinute + p[m + 1]) * FramesPerSecond + p[m + 2];
         if (kind == CdTimeFormatKind::Tmsf) {
             if (!toc.hasTrack(p[0]))
-                return mci_error::OutOfRange;
+                return failure(mci_error::OutOfRange);
             result = toc.startOf(p[0]) + frames;
         } else {
             result = frames - AddressOffset;
         }
     }
     if (toc.trackCount() == 0 || result < toc.startOf(toc.firstTrack) || result > toc.leadout)
-        return mci_error::OutOfRange;
-    sector = static_cast<std::int32_t>(result);
-    return 0;
+        return failure(mci_error::OutOfRange);
+    return static_cast<std::int32_t>(result);
 }
 
 } // namespace quillaro

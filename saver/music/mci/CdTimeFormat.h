@@ -8,6 +8,7 @@
 // in tmsf, "1:30" is one and a half minutes in msf); each part is 0 to 255.
 #pragma once
 
+#include "Result.h"
 #include "music/cd/CdDrive.h"
 
 #include <cstdint>
@@ -30,11 +31,11 @@ public:
     static int trackOf(std::int32_t sector, const CdToc& toc);
     // A length of so many sectors: "MM:SS:FF" in tmsf and msf, whole milliseconds otherwise.
     static std::string formatLength(std::int32_t sectors, CdTimeFormatKind kind);
-    // Reads a position; returns 0 and the sector, or BadInteger for text that is no position
-    // and OutOfRange for a track or position the disc does not have (the leadout itself is
-    // allowed, as the end of a range).
-    static std::int32_t parse(std::string_view text, CdTimeFormatKind kind, const CdToc& toc,
-                              std::int32_t& sector);
+    // Reads a position: the sector, or BadInteger for text that is no position and OutOfRange
+    // for a track or position the disc does not have (the leadout itself is allowed, as the
+    // end of a range).
+    static Result<std::int32_t, std::int32_t> parse(std::string_view text, CdTimeFormatKind kind,
+                                                    const CdToc& toc);
 };
 
 } // namespace quillaro

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "MusicStream.h"
+#include "Result.h"
 #include "music/cd/CdDrive.h"
 
 #include <cstdint>
@@ -14,12 +15,13 @@ namespace quillaro {
 class MciBackend {
 public:
     virtual ~MciBackend() = default;
-    // Opens the file for playing: 0 and the stream, or an error code (file not found, does not
+    // Opens the file for playing: the stream, or the error code (file not found, does not
     // decode, no sound output).
-    virtual std::int32_t openMusic(const std::string& path, std::unique_ptr<MusicStream>& out) = 0;
-    // Opens the CD drive: 0 and the drive (which may hold no disc), or an error code when there
-    // is no drive at all.
-    virtual std::int32_t openCdDrive(std::unique_ptr<CdDrive>& out) = 0;
+    virtual Result<std::unique_ptr<MusicStream>, std::int32_t>
+    openMusic(const std::string& path) = 0;
+    // Opens the CD drive: the drive (which may hold no disc), or the error code when there is no
+    // drive at all.
+    virtual Result<std::unique_ptr<CdDrive>, std::int32_t> openCdDrive() = 0;
 };
 
 } // namespace quillaro

@@ -28,7 +28,7 @@ std::optional<std::int64_t> MciCommand::digitsValue(std::string_view word, std::
     return value;
 }
 
-std::int32_t MciCommand::parse(std::string_view text, MciCommand& out) {
+Result<MciCommand, std::int32_t> MciCommand::parse(std::string_view text) {
     std::vector<std::string> words;
     std::size_t i = 0;
     while (i < text.size()) {
@@ -40,7 +40,7 @@ std::int32_t MciCommand::parse(std::string_view text, MciCommand& out) {
         if (text[i] == '"') {
             std::size_t close = text.find('"', i + 1);
             if (close == std::string_view::npos)
-                return mci_error::NoClosingQuote;
+                return failure(mci_error::NoClosingQuote);
             word.assign(text.substr(i + 1, close - i - 1));
             i = close + 1;
         } else {
@@ -50,18 +50,18 @@ std::int32_t MciCommand::parse(std::string_view text, MciCommand& out) {
         words.push_back(std::move(word));
     }
     if (words.empty())
-        return mci_error::MissingCommandString;
+        return failure(mci_error::MissingCommandString);
     if (words.size() < 2)
-        return mci_error::MissingDeviceName;
+        return failure(mci_error::MissingDeviceName);
 
-    out = MciCommand{};
+    MciCommand out;
     for (char c : words[0])
         out.verb_.push_back(asciiLower(c));
     out.device_ = words[1];
     for (std::size_t w = 2; w < words.size(); ++w)
         if (!sameWord(words[w], "wait") && !sameWord(words[w], "notify"))
             out.words_.push_back(std::move(words[w]));
-    return 0;
+    return out;
 }
 
 bool MciCommand::accept(std::initializer_list<std::string_view> keywords) {

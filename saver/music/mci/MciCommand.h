@@ -5,6 +5,8 @@
 // carried out, and there is no window to notify.
 #pragma once
 
+#include "Result.h"
+
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -16,8 +18,8 @@ namespace quillaro {
 
 class MciCommand {
 public:
-    // Splits the text; returns 0, or the code of what is wrong with it.
-    static std::int32_t parse(std::string_view text, MciCommand& out);
+    // Splits the text: the command, or the code of what is wrong with it.
+    static Result<MciCommand, std::int32_t> parse(std::string_view text);
 
     const std::string& verb() const { return verb_; }     // lower case
     const std::string& device() const { return device_; } // as written, quotes removed

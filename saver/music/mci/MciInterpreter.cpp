@@ -58,9 +58,10 @@ std::optional<std::string> MciInterpreter::errorText(std::int32_t code) {
 }
 
 MciReply MciInterpreter::carryOut(std::string_view text) {
-    MciCommand command;
-    if (std::int32_t code = MciCommand::parse(text, command))
-        return MciReply::fail(code);
+    auto parsed = MciCommand::parse(text);
+    if (!parsed)
+        return MciReply::fail(parsed.error());
+    MciCommand& command = *parsed;
     if (std::find(KnownVerbs.begin(), KnownVerbs.end(), command.verb()) == KnownVerbs.end())
         return MciReply::fail(mci_error::UnrecognizedCommand);
     if (command.verb() == "open")
@@ -89,69 +90,86 @@ bool MciInterpreter::cdDriveOpen() const {
 }
 
 MciReply MciInterpreter::open(MciCommand& command) {
-    std::optional<std::string> type;
-    std::optional<std::string> alias;
-    // "type <t>", "alias <a>" and "shareable", in any order.
-    for (;;) {
-        if (command.atEnd())
-            break;
-        std::optional<std::string>* target = nullptr;
-        if (command.accept({"type"}))
-            target = &type;
-        else if (command.accept({"alias"}))
-            target = &alias;
-        else if (command.accept({"shareable"}))
-            continue;
-        else
-            return MciReply::fail(mci_error::UnrecognizedKeyword);
-        auto word = command.next();
-        if (!word || target->has_value())
-            return MciReply::fail(word ? mci_error::UnrecognizedKeyword
-                                       : mci_error::MissingStringArgument);
-        *target = *word;
-    }
-
+    const auto options = openOptions(command);
+    if (!options)
+        return MciReply::fail(options.error());
     const std::string& element = command.device();
-    bool isCd = false;
-    if (type) {
-        if (MciCommand::sameWord(*type, CdAudioName))
-            isCd = true;
-        else if (!MciCommand::sameWord(*type, MpegVideoType))
-            return MciReply::fail(mci_error::InvalidDeviceName);
-    } else if (MciCommand::sameWord(element, CdAudioName)) {
-        isCd = true;
-    } else {
-        std::string extension = asciiLower(std::filesystem::path(element).extension().string());
-        if (extension.empty())
-            return MciReply::fail(mci_error::InvalidDeviceName);
-        if (std::find(MusicExtensions.begin(), MusicExtensions.end(), extension) ==
-            MusicExtensions.end())
-            return MciReply::fail(mci_error::ExtensionNotFound);
-    }
+    const auto kind = deviceKind(*options, element);
+    if (!kind)
+        return MciReply::fail(kind.error());
+    const bool isCd = *kind == DeviceKind::CdAudio;
 
-    std::string key = keyOf(alias ? *alias : isCd && !type ? std::string(CdAudioName) : element);
+    // The device answers to its alias, else to the element it was opened with.
+    std::string key = keyOf(options->alias ? *options->alias : element);
     if (devices_.count(key))
-        return MciReply::fail(alias ? mci_error::DuplicateAlias : mci_error::DeviceOpen);
-
+        return MciReply::fail(options->alias ? mci_error::DuplicateAlias : mci_error::DeviceOpen);
     // The drive has one transport and the sound output carries one CD player: while the drive
     // is open under one name, opening it under another is refused like a name already open.
     if (isCd && cdDriveOpen())
         return MciReply::fail(mci_error::DeviceOpen);
 
-    std::unique_ptr<MciDevice> device;
-    if (isCd) {
-        std::unique_ptr<CdDrive> drive;
-        if (std::int32_t code = backend_->openCdDrive(drive))
-            return MciReply::fail(code);
-        device = std::make_unique<CdAudioDevice>(std::move(drive));
-    } else {
-        std::unique_ptr<MusicStream> stream;
-        if (std::int32_t code = backend_->openMusic(element, stream))
-            return MciReply::fail(code);
-        device = std::make_unique<MpegVideoDevice>(std::move(stream));
-    }
-    devices_.emplace(std::move(key), std::move(device));
+    auto device = createDevice(*kind, element);
+    if (!device)
+        return MciReply::fail(device.error());
+    devices_.emplace(std::move(key), std::move(*device));
     return MciReply{0, std::to_string(nextDeviceId_++)};
+}
+
+Result<MciInterpreter::OpenOptions, std::int32_t> MciInterpreter::openOptions(MciCommand& command) {
+    OpenOptions options;
+    // "type <t>", "alias <a>" and "shareable", in any order.
+    while (!command.atEnd()) {
+        std::optional<std::string>* target = nullptr;
+        if (command.accept({"type"}))
+            target = &options.type;
+        else if (command.accept({"alias"}))
+            target = &options.alias;
+        else if (command.accept({"shareable"}))
+            continue;
+        else
+            return failure(mci_error::UnrecognizedKeyword);
+        auto word = command.next();
+        if (!word || target->has_value())
+            return failure(word ? mci_error::UnrecognizedKeyword
+                                : mci_error::MissingStringArgument);
+        *target = *word;
+    }
+    return options;
+}
+
+Result<MciInterpreter::DeviceKind, std::int32_t>
+MciInterpreter::deviceKind(const OpenOptions& options, const std::string& element) {
+    if (options.type) {
+        if (MciCommand::sameWord(*options.type, CdAudioName))
+            return DeviceKind::CdAudio;
+        if (MciCommand::sameWord(*options.type, MpegVideoType))
+            return DeviceKind::MpegVideo;
+        return failure(mci_error::InvalidDeviceName);
+    }
+    if (MciCommand::sameWord(element, CdAudioName))
+        return DeviceKind::CdAudio;
+    // No type: a music file by its extension.
+    std::string extension = asciiLower(std::filesystem::path(element).extension().string());
+    if (extension.empty())
+        return failure(mci_error::InvalidDeviceName);
+    if (std::find(MusicExtensions.begin(), MusicExtensions.end(), extension) ==
+        MusicExtensions.end())
+        return failure(mci_error::ExtensionNotFound);
+    return DeviceKind::MpegVideo;
+}
+
+Result<std::unique_ptr<MciDevice>, std::int32_t>
+MciInterpreter::createDevice(DeviceKind kind, const std::string& element) {
+    if (kind == DeviceKind::CdAudio) {
+        auto drive = backend_->openCdDrive();
+        if (!drive)
+            return failure(drive.error());
+        return std::make_unique<CdAudioDevice>(std::move(*drive));
+    }
+    auto stream = backend_->openMusic(element);
+    if (!stream)
+        return failure(stream.error());
+    return std::make_unique<MpegVideoDevice>(std::move(*stream));
 }
 
 } // namespace quillaro

@@ -34,6 +34,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace quillaro {
@@ -50,8 +51,21 @@ public:
     static std::string cutToBuffer(std::string text, std::size_t replyLength);
 
 private:
+    enum class DeviceKind { MpegVideo, CdAudio };
+    struct OpenOptions {
+        std::optional<std::string> type;
+        std::optional<std::string> alias;
+    };
+
     MciReply carryOut(std::string_view text);
+    // Opening, step by step: read the options after the element, decide the kind of device
+    // (by the type given, the name cdaudio, or the file's extension), then create it.
     MciReply open(MciCommand& command);
+    static Result<OpenOptions, std::int32_t> openOptions(MciCommand& command);
+    static Result<DeviceKind, std::int32_t> deviceKind(const OpenOptions& options,
+                                                       const std::string& element);
+    Result<std::unique_ptr<MciDevice>, std::int32_t> createDevice(DeviceKind kind,
+                                                                  const std::string& element);
     std::string keyOf(const std::string& name) const;
     bool cdDriveOpen() const; // under any name
 

@@ -30,16 +30,10 @@ MpegVideoDevice::~MpegVideoDevice() {
     stream_->stop();
 }
 
-MciReply MpegVideoDevice::execute(MciCommand& command) {
+MciReply MpegVideoDevice::carryOut(MciCommand& command) {
     const std::string& verb = command.verb();
     if (verb == "play")
         return play(command);
-    if (verb == "status") {
-        MciReply reply = statusItem(command);
-        if (reply.code == 0 && !command.atEnd())
-            return MciReply::fail(mci_error::UnrecognizedKeyword);
-        return reply;
-    }
     if (verb == "set") {
         if (!command.accept({"time", "format"}))
             return MciReply::fail(command.atEnd() ? mci_error::MissingParameter

@@ -22,11 +22,10 @@ public:
     explicit MpegVideoDevice(std::unique_ptr<MusicStream> stream);
     ~MpegVideoDevice() override;
 
-    MciReply execute(MciCommand& command) override;
-
 private:
+    MciReply carryOut(MciCommand& command) override;
+    MciReply statusItem(MciCommand& command) override;
     MciReply play(MciCommand& command);
-    MciReply statusItem(MciCommand& command);
     bool lengthKnown() const; // some streams cannot tell their length
 
     std::unique_ptr<MusicStream> stream_;

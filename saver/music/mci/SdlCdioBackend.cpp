@@ -8,22 +8,22 @@
 
 namespace quillaro {
 
-std::int32_t SdlCdioBackend::openMusic(const std::string& path, std::unique_ptr<MusicStream>& out) {
+Result<std::unique_ptr<MusicStream>, std::int32_t>
+SdlCdioBackend::openMusic(const std::string& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error))
-        return mci_error::FileNotFound;
-    auto output = SdlAudioOutput::acquire();
-    if (!output->isOpen())
-        return mci_error::Hardware;
-    auto stream = SdlMusicStream::load(std::move(output), path);
+        return failure(mci_error::FileNotFound);
+    auto stream = SdlMusicStream::load(SdlAudioOutput::acquire(), path);
     if (!stream)
-        return mci_error::InvalidFile;
-    out = std::move(stream);
-    return 0;
+        return failure(stream.error());
+    return std::move(*stream);
 }
 
-std::int32_t SdlCdioBackend::openCdDrive(std::unique_ptr<CdDrive>& out) {
-    return CdioDrive::open(out);
+Result<std::unique_ptr<CdDrive>, std::int32_t> SdlCdioBackend::openCdDrive() {
+    auto drive = CdioDrive::open();
+    if (!drive)
+        return failure(drive.error());
+    return std::move(*drive);
 }
 
 } // namespace quillaro

@@ -8,8 +8,8 @@ namespace quillaro {
 
 class SdlCdioBackend : public MciBackend {
 public:
-    std::int32_t openMusic(const std::string& path, std::unique_ptr<MusicStream>& out) override;
-    std::int32_t openCdDrive(std::unique_ptr<CdDrive>& out) override;
+    Result<std::unique_ptr<MusicStream>, std::int32_t> openMusic(const std::string& path) override;
+    Result<std::unique_ptr<CdDrive>, std::int32_t> openCdDrive() override;
 };
 
 } // namespace quillaro

@@ -1,8 +1,9 @@
 // The music module driven against a scripted command channel and wave-sound service: the
 // command strings it sends, the replies it relies on, and what it records.
+#include "music/Lumivane_BGM.h"
+
 #include "FakeMciChannel.h"
 #include "FakeWaveSound.h"
-#include "music/Lumivane_BGM.h"
 #include "settings/Settings.h"
 
 #include <gtest/gtest.h>
@@ -20,11 +21,9 @@ constexpr std::int32_t Untouched = 12345;
 class LumivaneBgm : public ::testing::Test {
 protected:
     void SetUp() override {
-        useBgmPlatform(mci, wave);
         settings().BgmFile.clear();
         settings().BgmRepeat = 0;
     }
-    void TearDown() override { useRealBgmPlatform(); }
 
     // The replies a CD tick gets from a drive in the given state.
     void scriptCd(const std::string& track, const std::string& mode) {
@@ -35,6 +34,7 @@ protected:
 
     FakeMciChannel mci;
     FakeWaveSound wave;
+    BgmPlatformGuard platform{mci, wave};
 };
 
 const Texts CdStatusQueries{"status cdaudio current track", "status cdaudio number of tracks",
@@ -356,4 +356,30 @@ TEST_F(LumivaneBgm, StopCdAudioStopsThenClosesAndKeepsTheLastResult) {
     StopCdAudio();
     EXPECT_EQ(mci.sent, (std::vector<SentCommand>{{"stop cdaudio", 0}, {"close cdaudio", 0}}));
     EXPECT_EQ(LastApiResult, 0);
+}
+
+TEST_F(LumivaneBgm, AGuardStartsTheModuleAfreshAndGivesBackWhatItReplaced) {
+    mci.always["status cdaudio current track"] = {263, ""};
+    CdKeepPolling = true;
+    CdAudioTick();
+    ASSERT_EQ(LastApiResult, 263);
+    ASSERT_FALSE(CdKeepPolling);
+    mci.takeTexts();
+    {
+        FakeMciChannel inner;
+        FakeWaveSound innerWave;
+        BgmPlatformGuard guard(inner, innerWave);
+        EXPECT_EQ(LastApiResult, 0);
+        EXPECT_EQ(LastMciReply, "");
+        StopMp3();
+        PlayWav();
+        EXPECT_EQ(inner.takeTexts(), (Texts{"stop MP3Play", "close MP3Play"}));
+        EXPECT_EQ(innerWave.played.size(), 1u);
+        LastApiResult = 7;
+    }
+    EXPECT_EQ(LastApiResult, 263);
+    EXPECT_FALSE(CdKeepPolling);
+    StopMp3();
+    EXPECT_EQ(mci.takeTexts(), (Texts{"stop MP3Play", "close MP3Play"}));
+    EXPECT_TRUE(wave.played.empty());
 }
