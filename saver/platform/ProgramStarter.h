@@ -19,6 +19,9 @@ public:
                                                      const std::vector<std::string>& args) = 0;
     // True while the program started under that process id has not ended.
     virtual bool isRunning(std::int64_t pid) = 0;
+    // Asks the program started under that process id to end, as log-out asks every program;
+    // nothing when it has ended already (its id may since name another process).
+    virtual void stopProgram(std::int64_t pid) = 0;
 };
 
 } // namespace quillaro

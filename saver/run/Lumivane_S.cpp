@@ -53,10 +53,10 @@ Lumivane_S::~Lumivane_S() = default;
 
 LoadedForm Lumivane_S::load(SaverServices& services) {
     auto form = std::make_unique<Lumivane_S>(services, std::make_unique<ScreenPictureService>());
-    // Log-out, shutdown or an interrupt end the run the way the renderer's end does.
+    // Log-out, shutdown or an interrupt end the run, the renderer with it.
     form->endSignals_ = std::make_unique<TerminationSignals>();
     connect(form->endSignals_.get(), &TerminationSignals::endRequested, form.get(),
-            &Lumivane_S::unload);
+            &Lumivane_S::endRequested);
     form->Form_Load();
     return form;
 }
@@ -166,6 +166,12 @@ void Lumivane_S::unload() {
         return;
     unloaded_ = true;
     Form_QueryUnload();
+}
+
+void Lumivane_S::endRequested() {
+    if (!unloaded_ && rendererPid_)
+        services_.programs.stopProgram(*rendererPid_);
+    unload();
 }
 
 void Lumivane_S::closeEvent(QCloseEvent* event) {

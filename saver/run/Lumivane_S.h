@@ -60,6 +60,10 @@ public:
     void Timer3_Timer();
     // Unloads the form: the teardown runs once, whatever asked for the unload.
     void unload();
+    // Log-out, kill or Ctrl+C on the saver: the renderer it started is asked to end too, so no
+    // animation is left on screen without its saver (and a later start is not stacked on it);
+    // then the form unloads as when the renderer has gone.
+    void endRequested();
 
     QTimer& Timer1() { return timer1_; }
     QTimer& Timer2() { return timer2_; }

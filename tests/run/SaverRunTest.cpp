@@ -18,6 +18,7 @@
 #include <csignal>
 #include <dirent.h>
 #include <fstream>
+#include <cstring>
 #include <thread>
 #include <unistd.h>
 
@@ -92,6 +93,16 @@ pid_t processRunning(const fs::path& program) {
             return pid;
     }
     return 0;
+}
+
+bool waitForNoProcess(const fs::path& program, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (processRunning(program) != 0) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
 }
 
 class SaverRun : public ::testing::Test {
@@ -236,19 +247,21 @@ TEST_F(SaverRun, RendererKilledEndsTheRunLikeEscape) {
     EXPECT_EQ(status->code, 0);
 }
 
-TEST_F(SaverRun, TerminationSignalEndsTheSaverButLeavesTheRenderer) {
-    ChildProcess saver = startSaver();
-    const unsigned long window = waitForRenderer();
-    ASSERT_NE(window, 0u);
-    saver.signal(SIGTERM); // log-out or shutdown
-    auto status = endAfter(saver, "SIGTERM");
-    ASSERT_TRUE(status);
-    EXPECT_TRUE(status->exited) << "ended by signal " << status->signal;
-    EXPECT_EQ(status->code, 0);
-    // The saver never closes the renderer; it goes on until its own Escape.
-    EXPECT_FALSE(xvfb.findWindows(RendererTitle).empty());
-    pressEscape(window);
-    EXPECT_TRUE(xvfb.waitForNoWindow(RendererTitle, EndTimeout));
+TEST_F(SaverRun, TerminationSignalEndsTheSaverAndTheRendererItStarted) {
+    for (int signal : {SIGTERM, SIGINT}) { // log-out or kill, and Ctrl+C in a terminal
+        SCOPED_TRACE(strsignal(signal));
+        ChildProcess saver = startSaver();
+        ASSERT_NE(waitForRenderer(), 0u);
+        ASSERT_NE(processRunning(programFolder / "Quillaro.dll"), 0);
+        saver.signal(signal);
+        auto status = endAfter(saver, strsignal(signal));
+        ASSERT_TRUE(status);
+        EXPECT_TRUE(status->exited) << "ended by signal " << status->signal;
+        EXPECT_EQ(status->code, 0);
+        // No animation is left on screen without its saver, so the next start stands alone.
+        EXPECT_TRUE(xvfb.waitForNoWindow(RendererTitle, EndTimeout));
+        EXPECT_TRUE(waitForNoProcess(programFolder / "Quillaro.dll", EndTimeout));
+    }
 }
 
 TEST_F(SaverRun, UnusableWorkingFolderLetsTheRunGoOn) {
