@@ -86,4 +86,28 @@ std::optional<Image24> loadPictureFile(const std::filesystem::path& path) {
     return image;
 }
 
+std::string pictureProblem(const std::filesystem::path& path) {
+    std::error_code error;
+    if (path.empty())
+        return "no picture is named";
+    if (!std::filesystem::exists(path, error))
+        return "it does not exist";
+    if (!std::filesystem::is_regular_file(path, error))
+        return "it is not a file";
+    QImageReader::setAllocationLimit(ReaderAllocationLimitMb);
+    QImageReader reader(QFile::decodeName(path.c_str()));
+    reader.setDecideFormatFromContent(true);
+    if (!reader.canRead())
+        return reader.error() == QImageReader::FileNotFoundError
+                   ? "it cannot be read"
+                   : "Qt reads no picture in it (formats: " +
+                         QImageReader::supportedImageFormats().join(' ').toStdString() + ")";
+    if (loadPictureFile(path))
+        return {};
+    QImage ignored;
+    if (reader.read(&ignored))
+        return "it is too large to decode";
+    return "it does not decode: " + reader.errorString().toStdString();
+}
+
 } // namespace quillaro

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 
 namespace quillaro {
 
@@ -33,5 +34,9 @@ PictureSize fittedPictureSize(int width, int height);
 // unreadable, not a picture Qt reads, corrupt beyond decoding, or too large to decode at all.
 // Transparent parts come out black, as composed over the dark floor.
 std::optional<Image24> loadPictureFile(const std::filesystem::path& path);
+
+// Why loadPictureFile gives nothing for this file, in a few words for a person ("it does not
+// exist", "Qt reads no picture in it", the decoder's own complaint); empty when it loads.
+std::string pictureProblem(const std::filesystem::path& path);
 
 } // namespace quillaro

@@ -6,6 +6,7 @@
 #include "capture/Lumivane_C.h"
 #include "graphics/Raster.h"
 #include "music/Lumivane_BGM.h"
+#include "platform/Notices.h"
 #include "platform/TerminationSignals.h"
 #include "settings/Conversions.h"
 #include "settings/Settings.h"
@@ -81,6 +82,8 @@ void Lumivane_S::prepareDesktop() {
     picture_ = pictures_->grabDesktop();
     if (!picture_.empty()) // else nothing to save; the renderer finds an older picture or none
         saveForRenderer();
+    else
+        reportFallback("the desktop could not be captured; the floor keeps its last picture");
 }
 
 void Lumivane_S::preparePictureFile() {
@@ -88,6 +91,9 @@ void Lumivane_S::preparePictureFile() {
     Image24 pic2(EmptyPictureWidth, EmptyPictureHeight);
     if (auto loaded = pictures_->loadPicture(settings().ImageFile))
         pic2 = std::move(*loaded);
+    else if (reportsFallbacks())
+        reportFallback("the picture " + settings().ImageFile +
+                       " is not shown: " + pictures_->loadProblem(settings().ImageFile));
     const int w = pic2.width();
     const int h = pic2.height();
     // Mirrored left to right at its own size: the floor mirrors it back like a reflection.
@@ -99,8 +105,11 @@ void Lumivane_S::preparePictureFile() {
 
 void Lumivane_S::saveForRenderer() {
     // Written only into a folder that is ours alone, so nobody can redirect the picture.
-    if (services_.folders.createPrivateFolder(workingFolder()))
-        pictures_->savePicture(picture_.bitmap(), handoffPath());
+    if (!services_.folders.createPrivateFolder(workingFolder()))
+        reportFallback("the working folder " + workingFolder().string() +
+                       " is a link or not yours alone; the floor shows no picture");
+    else if (!pictures_->savePicture(picture_.bitmap(), handoffPath()))
+        reportFallback("the picture could not be written to " + handoffPath().string());
 }
 
 Lumivane_S::Music Lumivane_S::chosenMusic() {
@@ -119,19 +128,31 @@ Lumivane_S::Music Lumivane_S::chosenMusic() {
 
 void Lumivane_S::startMusic() {
     music_ = chosenMusic();
+    const std::string& file = settings().BgmFile;
     switch (music_) {
     case Music::Cd:
         OpenCdAudio();
+        if (LastApiResult != 0)
+            reportFallback("no CD drive could be opened; the run goes on in silence");
         timer2_.start(); // playback begins at a later tick
         break;
     case Music::Wav:
         PlayWav(); // loops by itself
+        if (LastApiResult != 1)
+            reportFallback("the music file " + file +
+                           " does not play (no sound output, or not a WAV SDL can read)");
         break;
     case Music::Mp3:
         PlayMp3();
+        if (reportsFallbacks() && !IsMp3Playing())
+            reportFallback("the music file " + file +
+                           " does not play (no sound output, or SDL cannot decode it)");
         timer1_.start();
         break;
     case Music::None:
+        if (settings().BgmKind == Settings::BgmKindFile)
+            reportFallback("the music file " + file +
+                           " is not an MP3 or WAV file; it is not played");
         break;
     }
 }
@@ -142,8 +163,10 @@ void Lumivane_S::Timer1_Timer() {
 
 void Lumivane_S::Timer2_Timer() {
     CdAudioTick();
-    if (!CdKeepPolling)
+    if (!CdKeepPolling) {
         timer2_.stop();
+        reportFallback("the audio CD cannot be played (no disc, or no sound on it)");
+    }
 }
 
 void Lumivane_S::Timer3_Timer() {

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 
 namespace quillaro {
 
@@ -15,8 +16,10 @@ public:
     virtual ~PictureService() = default;
     // The whole primary screen at its size in pixels; an empty picture when capturing fails.
     virtual Picture grabDesktop() = 0;
-    // A BMP or JPEG file at its own size; nothing when it cannot be loaded.
+    // A picture file, upright and within the size limits; nothing when it cannot be loaded.
     virtual std::optional<Image24> loadPicture(const std::filesystem::path& file) = 0;
+    // Why loadPicture gives nothing for the file, for a person to read; empty when unknown.
+    virtual std::string loadProblem(const std::filesystem::path&) { return {}; }
     // Replaces the file with the picture in the renderer's layout; false when that fails.
     virtual bool savePicture(const Image24& image, const std::filesystem::path& file) = 0;
 };

@@ -14,6 +14,10 @@ std::optional<Image24> ScreenPictureService::loadPicture(const std::filesystem::
     return loadPictureFile(file);
 }
 
+std::string ScreenPictureService::loadProblem(const std::filesystem::path& file) {
+    return pictureProblem(file);
+}
+
 bool ScreenPictureService::savePicture(const Image24& image, const std::filesystem::path& file) {
     return saveBmp24(image, file);
 }

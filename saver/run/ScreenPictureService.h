@@ -10,6 +10,7 @@ class ScreenPictureService : public PictureService {
 public:
     Picture grabDesktop() override;
     std::optional<Image24> loadPicture(const std::filesystem::path& file) override;
+    std::string loadProblem(const std::filesystem::path& file) override;
     bool savePicture(const Image24& image, const std::filesystem::path& file) override;
 };
 

@@ -5,7 +5,11 @@
 #include "RegularFile.h"
 #include "Settings.h"
 #include "SettingsLocation.h"
+#include "platform/Notices.h"
 #include "platform/ProgramInfo.h"
+
+#include <filesystem>
+#include <system_error>
 
 namespace quillaro {
 namespace {
@@ -30,6 +34,14 @@ void readInt16Field(const std::string& text, std::int16_t& field) {
 void LoadSettings(const std::string& programFolder) {
     Settings& s = settings();
     const std::string file = locateSettings(programFolder).readFile;
+    std::error_code error;
+    if (file.empty())
+        reportFallback("the program's folder is unknown, so the settings are the defaults");
+    else if (!std::filesystem::exists(file, error))
+        reportFallback("no settings file at " + file + "; the settings are the defaults");
+    else if (!FileExists(file))
+        reportFallback("the settings file " + file +
+                       " cannot be read; the settings are the defaults");
 
     std::string capture = ReadIniString(SettingsSection, KeyCapture, file);
     if (capture.empty()) {
@@ -48,6 +60,8 @@ void LoadSettings(const std::string& programFolder) {
         if (FileExists(s.ImageFile)) {
             s.ImageFolder = ParentFolder(s.ImageFile);
         } else {
+            reportFallback("the picture " + s.ImageFile +
+                           " cannot be opened; the desktop is shown instead");
             s.ImageFile.clear();
             s.Capture = "0";
         }
@@ -58,8 +72,10 @@ void LoadSettings(const std::string& programFolder) {
 
     std::string music = ReadIniString(SettingsSection, KeyBgmFile, file);
     s.BgmFile = music;
-    if (!s.BgmFile.empty() && !FileExists(s.BgmFile))
+    if (!s.BgmFile.empty() && !FileExists(s.BgmFile)) {
+        reportFallback("the music file " + s.BgmFile + " cannot be opened; it is not played");
         s.BgmFile.clear();
+    }
     if (s.BgmFile.empty() && s.BgmKind == Settings::BgmKindFile)
         s.BgmKind = Settings::BgmKindNone;
 

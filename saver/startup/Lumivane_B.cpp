@@ -2,6 +2,7 @@
 
 #include "HandoffPath.h"
 #include "Utf8.h"
+#include "platform/Notices.h"
 #include "run/Lumivane_S.h"
 #include "settings/Conversions.h"
 #include "settings/SettingsFile.h"
@@ -54,6 +55,8 @@ LoadedForm Main(SaverServices& services, const Handovers& handovers) {
     LoadSettings(services.program.folder);
 
     if (!FileExists(RendererPath(services.program.folder))) {
+        reportProblem("the renderer " + RendererPath(services.program.folder) +
+                      " was not found beside the saver");
         services.messages.showMessage(MessageCaption, RendererMissingMessage);
         return endHere(services, ExitRendererMissing);
     }

@@ -16,9 +16,9 @@
 
 #include <QImage>
 #include <csignal>
+#include <cstring>
 #include <dirent.h>
 #include <fstream>
-#include <cstring>
 #include <thread>
 #include <unistd.h>
 
@@ -129,8 +129,10 @@ protected:
         std::ofstream(programFolder / "Quillaro.ini") << "[Section]\n" << body;
     }
 
-    ChildProcess startSaver() {
+    ChildProcess startSaver(bool verbose = false) {
         ProcessOptions opts = xvfb.options({"/s"});
+        if (verbose)
+            opts.setEnv["QUILLARO_VERBOSE"] = "1";
         opts.setEnv["XDG_CACHE_HOME"] = cache.string();
         opts.setEnv["XDG_RUNTIME_DIR"] = (dir / "runtime").string();
         opts.setEnv["SDL_AUDIODRIVER"] = "disk";
@@ -275,6 +277,49 @@ TEST_F(SaverRun, UnusableWorkingFolderLetsTheRunGoOn) {
     auto status = endAfter(saver, "Escape");
     ASSERT_TRUE(status);
     EXPECT_EQ(status->code, 0);
+}
+
+TEST_F(SaverRun, VerboseRunsTellEachFallbackOnALineAndQuietRunsTellNothing) {
+    const fs::path notes = dir / "notes.jpg", gone = dir / "gone.mp3";
+    std::ofstream(notes) << "not a picture at all";
+    writeSettings("ｷｬﾌﾟﾁｬｰ=1\n画像ﾌｧｲﾙ=" + notes.string() +
+                  "\nBGM区分=2\nBGMﾌｧｲﾙ=" + gone.string() + "\n");
+    auto runOnce = [&](bool verbose) {
+        ChildProcess saver = startSaver(verbose);
+        const unsigned long window = waitForRenderer();
+        EXPECT_NE(window, 0u);
+        if (window)
+            pressEscape(window);
+        auto status = endAfter(saver, "Escape");
+        EXPECT_TRUE(status && status->exited && status->code == 0);
+        return readFile(dir / "saver-stderr.txt");
+    };
+    EXPECT_EQ(runOnce(false), "") << "quiet unless asked";
+    std::string told = runOnce(true);
+    const std::string lines[] = {
+        "Quillaro.scr: the music file " + gone.string() + " cannot be opened; it is not played\n",
+        "Quillaro.scr: the picture " + notes.string() + " is not shown: Qt reads no picture in it",
+    };
+    for (const std::string& line : lines)
+        EXPECT_NE(told.find(line), std::string::npos) << told;
+    EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 2) << told;
+
+    // No settings file at all, and a working folder that is a link to somewhere else.
+    fs::remove(programFolder / "Quillaro.ini");
+    fs::remove_all(cache / "v_kord");
+    fs::create_directories(dir / "elsewhere");
+    fs::create_directory_symlink(dir / "elsewhere", cache / "v_kord");
+    told = runOnce(true);
+    EXPECT_NE(told.find("Quillaro.scr: no settings file at " +
+                        (programFolder / "Quillaro.ini").string() +
+                        "; the settings are the defaults\n"),
+              std::string::npos)
+        << told;
+    EXPECT_NE(told.find("Quillaro.scr: the working folder " + (cache / "v_kord").string() +
+                        " is a link or not yours alone"),
+              std::string::npos)
+        << told;
+    EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 2) << told;
 }
 
 TEST_F(SaverRun, WorkingFolderThatIsALinkIsNotWrittenThrough) {

@@ -210,6 +210,11 @@ TEST_F(SaverProgram, MissingRendererShowsTheMessageBoxThenEnds) {
         EXPECT_TRUE(status->exited) << line;
         EXPECT_NE(status->code, 0) << line;
         EXPECT_TRUE(xvfb.findWindows(BoxCaption).empty()) << line;
+        // And one line for a terminal or a log, naming where the renderer was looked for.
+        EXPECT_EQ(readFile(stderrFile), "Quillaro.scr: the renderer " +
+                                            (programFolder / "Quillaro.dll").string() +
+                                            " was not found beside the saver\n")
+            << line;
 
         struct stat info {};
         ASSERT_EQ(lstat(workingFolder.c_str(), &info), 0) << line;
