@@ -31,6 +31,14 @@ std::string MusicFileEnding(const std::string& file) {
     return asciiUpper(file.substr(file.size() - std::min<std::size_t>(3, file.size())));
 }
 
+bool isOtherStreamedMusic(const std::string& file) {
+    const std::size_t dot = file.rfind('.');
+    if (dot == std::string::npos || file.find('/', dot) != std::string::npos)
+        return false;
+    const std::string extension = asciiLower(std::string_view(file).substr(dot + 1));
+    return extension == "ogg" || extension == "flac" || extension == "opus";
+}
+
 Lumivane_S::Lumivane_S(SaverServices& services, std::unique_ptr<PictureService> pictures,
                        Clock clock)
     : services_(services), pictures_(std::move(pictures)),
@@ -121,7 +129,7 @@ Lumivane_S::Music Lumivane_S::chosenMusic() {
     const std::string ending = MusicFileEnding(s.BgmFile);
     if (ending == "WAV")
         return Music::Wav;
-    if (ending == "MP3")
+    if (ending == "MP3" || isOtherStreamedMusic(s.BgmFile))
         return Music::Mp3;
     return Music::None;
 }
@@ -152,7 +160,7 @@ void Lumivane_S::startMusic() {
     case Music::None:
         if (settings().BgmKind == Settings::BgmKindFile)
             reportFallback("the music file " + file +
-                           " is not an MP3 or WAV file; it is not played");
+                           " is not MP3, WAV, Ogg, FLAC or Opus; it is not played");
         break;
     }
 }

@@ -78,8 +78,9 @@ protected:
 
 private:
     // The music the start-up chose, remembered so that the teardown stops exactly that.
+    // Mp3 is every file the MP3 player streams: MP3, and Ogg, FLAC or Opus.
     enum class Music { None, Cd, Wav, Mp3 };
-    // By BgmKind and, for a music file, the last three letters of its name.
+    // By BgmKind and, for a music file, the end of its name.
     static Music chosenMusic();
 
     void Form_QueryUnload();
@@ -107,5 +108,8 @@ private:
 
 // The last three characters of a music file name in upper case: "WAV", "MP3", or anything else.
 std::string MusicFileEnding(const std::string& file);
+// True for a name ending in .ogg, .flac or .opus (any case): music the MP3 player decodes too,
+// so it plays and loops like an MP3 file.
+bool isOtherStreamedMusic(const std::string& file);
 
 } // namespace quillaro

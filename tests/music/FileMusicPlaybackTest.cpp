@@ -1,5 +1,5 @@
-// MP3 and WAV music on the real sound output: what is heard, how the file comes back or loops,
-// and silence when the file or the output is missing.
+// MP3, Ogg, FLAC, Opus and WAV music on the real sound output: what is heard, how the file comes
+// back or loops, and silence when the file or the output is missing.
 #include "ChildProcess.h"
 #include "MusicPlayback.h"
 #include "ToneAnalysis.h"
@@ -124,6 +124,41 @@ TEST_F(MusicPlayback, Mp3ComesBackFromItsStartAboutASecondAfterItEnds) {
     StopMp3();
     EXPECT_FALSE(IsMp3Playing());
     EXPECT_EQ(QueryMci("status MP3Play mode"), "Error:263") << "closed";
+}
+
+TEST_F(MusicPlayback, OggFlacAndOpusFilesPlayAndComeBackLikeMp3) {
+    writeWav(dir / "tune.wav", concat({tone(500, 0.5), tone(1000, 0.5)}));
+    const std::string wav = (dir / "tune.wav").string();
+    struct Encoder {
+        const char* program;
+        const char* file;
+        std::vector<std::string> args;
+    };
+    const Encoder encoders[] = {
+        {"oggenc", "tune.ogg", {"--quiet", "-o", (dir / "tune.ogg").string(), wav}},
+        {"flac", "tune.FLAC", {"--silent", "-o", (dir / "tune.FLAC").string(), wav}},
+        {"opusenc", "tune.opus", {"--quiet", wav, (dir / "tune.opus").string()}},
+    };
+    for (const Encoder& encoder : encoders) {
+        SCOPED_TRACE(encoder.file);
+        ExitStatus status;
+        ProcessOptions options;
+        options.args = encoder.args;
+        runAndCapture(encoder.program, options, 30s, &status);
+        ASSERT_TRUE(status.exited && status.code == 0) << encoder.program << " failed";
+
+        settings().BgmFile = (dir / encoder.file).string();
+        PlayMp3();
+        EXPECT_TRUE(IsMp3Playing());
+        std::vector<int> labels;
+        const bool cameBack = driveUntil(
+            Mp3Tick, Mp3TimerPeriod,
+            [](const std::vector<int>& l) { return toneSequence(l, MinRun).size() >= 4; },
+            {500, 1000}, 30s, labels);
+        EXPECT_TRUE(cameBack) << describe(labels);
+        EXPECT_TRUE(startsWith(toneSequence(labels, MinRun), {0, 1, 0, 1})) << describe(labels);
+        StopMp3();
+    }
 }
 
 TEST_F(MusicPlayback, MissingOrBrokenFilesStaySilent) {

@@ -203,13 +203,17 @@ TEST_F(RunFormTest, CdMusicOpensTheDriveAndStartsItsUpkeep) {
     EXPECT_FALSE(run.Timer1().isActive());
 }
 
-TEST_F(RunFormTest, FileMusicIsChosenByTheLastThreeLettersInAnyCase) {
+TEST_F(RunFormTest, FileMusicIsChosenByTheEndOfItsNameInAnyCase) {
     struct Case {
         const char* file;
         bool wav, mp3;
     };
+    // Ogg, FLAC and Opus files go to the MP3 player, which decodes them as well.
     for (const Case c : {Case{"/m/a.wav", true, false}, Case{"/m/a.WAV", true, false},
-                         Case{"/m/a b.Mp3", false, true}, Case{"/m/a.mid", false, false}}) {
+                         Case{"/m/a b.Mp3", false, true}, Case{"/m/a.mid", false, false},
+                         Case{"/m/a.ogg", false, true}, Case{"/m/a.FLAC", false, true},
+                         Case{"/m.x/a.Opus", false, true}, Case{"/m/a.flac.part", false, false},
+                         Case{"/m.ogg/tune", false, false}}) {
         SCOPED_TRACE(c.file);
         settings().BgmKind = Settings::BgmKindFile;
         settings().BgmFile = c.file;

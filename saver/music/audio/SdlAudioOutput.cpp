@@ -10,7 +10,7 @@ namespace {
 
 // A short mixer buffer keeps what is heard close to what the CD player reports as its position.
 constexpr int MixerBufferFrames = 1024;
-constexpr int DecoderFlags = MIX_INIT_MP3 | MIX_INIT_OGG;
+constexpr int DecoderFlags = MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_FLAC | MIX_INIT_OPUS;
 constexpr const char* AlsaLibrary = "libasound.so.2";
 
 std::mutex sharedMutex;
