@@ -4,6 +4,7 @@
 #include "graphics/PictureFile.h"
 
 #include "FileText.h"
+#include "JpegOrientation.h"
 #include "TempDir.h"
 
 #include <QImage>
@@ -18,6 +19,7 @@ using quillaro::test::TempDir;
 namespace fs = std::filesystem;
 
 using quillaro::test::readFile;
+using quillaro::test::withOrientation;
 using quillaro::test::writeFile;
 
 namespace {
@@ -136,17 +138,8 @@ TEST(PictureFile, AJpegLiesAsItsOrientationTagSays) {
     TempDir dir;
     ASSERT_TRUE(
         quarters(64, 48).save(QString::fromStdString((dir / "flat.jpg").string()), "JPEG", 95));
-    // An Exif block whose only entry is Orientation = 6: the camera was turned a quarter
-    // clockwise, so the stored picture must be turned that way to stand upright.
-    const std::string exif("\xFF\xE1\x00\x22"
-                           "Exif\0\0"
-                           "MM\0\x2A\0\0\0\x08"
-                           "\0\x01"
-                           "\x01\x12\0\x03\0\0\0\x01\0\x06\0\0"
-                           "\0\0\0\0",
-                           36);
-    const std::string flat = readFile(dir / "flat.jpg");
-    writeFile(dir / "phone.jpg", flat.substr(0, 2) + exif + flat.substr(2));
+    // The camera was turned a quarter clockwise: the stored picture must be turned that way.
+    writeFile(dir / "phone.jpg", withOrientation(readFile(dir / "flat.jpg"), 6));
     const std::optional<Image24> loaded = loadPictureFile(dir / "phone.jpg");
     ASSERT_TRUE(loaded);
     ASSERT_EQ(loaded->width(), 48);

@@ -9,6 +9,7 @@
 #include "Bitmap24Loader.h"
 #include "ChildProcess.h"
 #include "FileText.h"
+#include "JpegOrientation.h"
 #include "TempDir.h"
 #include "TestMedia.h"
 #include "ToneAnalysis.h"
@@ -235,6 +236,54 @@ TEST_F(SaverRun, PictureFileGoesToTheRendererMirroredAtItsOwnSize) {
 
     pressEscape(window);
     EXPECT_TRUE(endAfter(saver, "Escape"));
+}
+
+TEST_F(SaverRun, PicturesAsTheyAreReachTheFloorUprightAndWithinTheLimits) {
+    // Four flat quarters, distinct enough to survive JPEG and scaling.
+    const QColor topLeft(200, 30, 40), topRight(20, 180, 60), bottomLeft(30, 40, 210);
+    auto quarters = [&](int w, int h) {
+        QImage image(w, h, QImage::Format_RGB888);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                image.setPixelColor(x, y,
+                                    y < h / 2 ? (x < w / 2 ? topLeft : topRight)
+                                              : (x < w / 2 ? bottomLeft : Qt::yellow));
+        return image;
+    };
+    const fs::path png = dir / "drawing.png", flat = dir / "flat.jpg", phone = dir / "phone.jpg",
+                   wide = dir / "panorama.bmp";
+    ASSERT_TRUE(quarters(64, 48).save(QString::fromStdString(png.string()), "PNG"));
+    ASSERT_TRUE(quarters(64, 48).save(QString::fromStdString(flat.string()), "JPEG", 95));
+    writeFile(phone, withOrientation(readFile(flat), 6)); // a quarter turn clockwise
+    ASSERT_TRUE(quarters(20000, 100).save(QString::fromStdString(wide.string()), "BMP"));
+
+    auto near = [](const RgbImage& image, int x, int y, const QColor& c) {
+        const std::uint8_t* p = image.at(x, y);
+        return std::abs(p[0] - c.red()) + std::abs(p[1] - c.green()) + std::abs(p[2] - c.blue()) <=
+               24;
+    };
+    struct Case {
+        fs::path file;
+        int width, height;
+        // Where the picture's own top-left quarter lands once mirrored for the floor.
+        int x, y;
+    };
+    for (const Case& c : {Case{png, 64, 48, 48, 12}, Case{phone, 48, 64, 12, 16},
+                          Case{wide, 16384, 81, 12288, 20}}) {
+        SCOPED_TRACE(c.file.filename().string());
+        fs::remove(handoff);
+        writeSettings("ｷｬﾌﾟﾁｬｰ=1\n画像ﾌｧｲﾙ=" + c.file.string() + "\n");
+        ChildProcess saver = startSaver();
+        const unsigned long window = waitForRenderer();
+        ASSERT_NE(window, 0u) << readFile(dir / "saver-stderr.txt");
+        auto handed = readHandoff(handoff);
+        ASSERT_TRUE(handed);
+        EXPECT_EQ(handed->width, c.width);
+        EXPECT_EQ(handed->height, c.height);
+        EXPECT_TRUE(near(*handed, c.x, c.y, topLeft));
+        pressEscape(window);
+        EXPECT_TRUE(endAfter(saver, "Escape"));
+    }
 }
 
 TEST_F(SaverRun, RendererKilledEndsTheRunLikeEscape) {
