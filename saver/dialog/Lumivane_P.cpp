@@ -180,7 +180,8 @@ Lumivane_P::Lumivane_P(Settings& settings, SettingsLocation location, Platform p
       lbl0_(&picB_, "lbl(0)"), imgCap_{{{&picB_, "Img_Cap(0)"}, {&picB_, "Img_Cap(1)"}}},
       lblCap_{{{&picB_, "lbl_Cap(0)"}, {&picB_, "lbl_Cap(1)"}}},
       cmdPic_(Command::StoredInstance(ChooseCaption, {29, 25}), &picB_, platform.pointer),
-      lbl3_(&picB_, "lbl(3)"), display_(&picB_, "Display", White), lblPname_(&picB_, "lbl_Pname"),
+      lbl3_(&picB_, "lbl(3)"), display_(&picB_, "Display", White),
+      lblPname_(&picB_, "lbl_Pname", PathBorder),
       picC_(this, "Pic_C", QColor(PanelColour.red, PanelColour.green, PanelColour.blue)),
       image1_0_(&picC_), lbl15_(&picC_, "lbl(15)"), imgBgm_{{{&picC_, "Img_BGM(0)"},
                                                              {&picC_, "Img_BGM(1)"},
@@ -188,7 +189,7 @@ Lumivane_P::Lumivane_P(Settings& settings, SettingsLocation location, Platform p
       lblBgm_{{{&picC_, "lbl_BGM(0)"}, {&picC_, "lbl_BGM(1)"}, {&picC_, "lbl_BGM(2)"}}},
       bgmRepeat_(&picC_), lbl14_(&picC_, "lbl(14)"),
       cmdFile_(Command::StoredInstance(ChooseCaption, {29, 25}), &picC_, platform.pointer),
-      lblFname_(&picC_, "lbl_Fname"),
+      lblFname_(&picC_, "lbl_Fname", PathBorder),
       cmdSet_(Command::StoredInstance(SetCaption, {81, 25}), this, platform.pointer),
       cmdCan_(Command::StoredInstance(CancelCaption, {81, 25}), this, platform.pointer),
       lbl7_(this, "lbl(7)"), lblUrl_(this, "lbl_URL") {
@@ -254,17 +255,6 @@ Lumivane_P::Lumivane_P(Settings& settings, SettingsLocation location, Platform p
     cmdFile_.move(32, 92);
     connect(&cmdFile_, &Command::Click, this, &Lumivane_P::Cmd_File_Click);
     placeLabel(lblFname_, 64, 92, 277, 41, "");
-
-    // The two path labels keep their size, wrap, and wear a thin border.
-    for (DialogLabel* path : {&lblPname_, &lblFname_}) {
-        path->setWordWrap(true);
-        path->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        path->setStyleSheet(QStringLiteral("QLabel { border: 1px solid rgb(%1, %2, %3); "
-                                           "padding: 1px 2px; background: transparent; }")
-                                .arg(PathBorder.red())
-                                .arg(PathBorder.green())
-                                .arg(PathBorder.blue()));
-    }
 
     // The window's own controls.
     cmdSet_.setObjectName("Cmd_Set");

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "DialogLabel.h"
+#include "PathLabel.h"
 #include "PictureBox.h"
 #include "button/Command.h"
 #include "graphics/Image24.h"
@@ -128,7 +129,7 @@ private:
     Command cmdPic_;
     DialogLabel lbl3_;
     PictureBox display_;
-    DialogLabel lblPname_;
+    PathLabel lblPname_;
 
     PictureBox picC_;
     QLabel image1_0_;
@@ -138,7 +139,7 @@ private:
     QComboBox bgmRepeat_;
     DialogLabel lbl14_;
     Command cmdFile_;
-    DialogLabel lblFname_;
+    PathLabel lblFname_;
 
     Command cmdSet_;
     Command cmdCan_;
