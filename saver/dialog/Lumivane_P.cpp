@@ -296,10 +296,10 @@ void Lumivane_P::showModal(SaverServices& services) {
     QtUrlOpener urls;
     Lumivane_P dialog(settings(), locateSettings(services.program.folder),
                       {QtPointerProbe::instance(), zoom, files, urls});
-    dialog.Show();
+    dialog.exec();
 }
 
-void Lumivane_P::Show() {
+void Lumivane_P::exec() {
     Form_Load();
     setWindowModality(Qt::ApplicationModal);
     // The window itself holds the keyboard at first, so no button opens with the focused look;

@@ -65,11 +65,9 @@ public:
     // LoadSettings filled, loaded and shown modally. Returns once it has been unloaded.
     static void showModal(SaverServices& services);
     // Loads the dialog, shows it modally and returns once it has been unloaded.
-    void Show();
+    void exec();
 
     void Form_Load();
-    // Plays the closing zoom; runs once, whatever closes the dialog.
-    void Form_Unload();
     bool isUnloaded() const { return unloaded_; }
 
     // Draws the thumbnail of the file named by lbl_Pname into Display.
@@ -93,6 +91,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Plays the closing zoom; runs once, whatever closes the dialog.
+    void Form_Unload();
     void Img_Cap_Click(int index);
     void Img_BGM_MouseDown(int index);
     void Cmd_Pic_Click();

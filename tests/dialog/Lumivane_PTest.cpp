@@ -356,14 +356,23 @@ TEST_F(Dialog, PictureRadiosAnswerALeftClickMusicRadiosAnyPress) {
 
 TEST_F(Dialog, PictureChooserReplacesThePreviewAndCancellingChangesNothing) {
     Lumivane_P& d = open();
+    // A file that is no picture, before any picture: drawn from the empty 57 x 53 holder.
+    const fs::path notes = dir / "notes.jpg";
+    writeFile(notes, "not a picture");
+    files.answers = {QString::fromStdString(notes.string())};
+    click("Cmd_Pic");
+    EXPECT_EQ(preview(), QSize(68, 63));
+    EXPECT_EQ(d.Pic_Dummy().width(), 57);
+
     const fs::path tall = picture(dir.path(), "tall.jpg", 480, 640, QColor(10, 200, 10));
     files.answers = {QString::fromStdString(tall.string())};
     click("Cmd_Pic");
-    ASSERT_EQ(files.shown.size(), 1u);
+    ASSERT_EQ(files.shown.size(), 2u);
     EXPECT_EQ(files.shown[0].title, "ﾌｧｲﾙを開く");
     EXPECT_EQ(files.shown[0].filterName, "画像ﾌｧｲﾙ (BMP JPG)");
     EXPECT_EQ(files.shown[0].patterns, QStringList({"*.BMP", "*JPG"}));
     EXPECT_EQ(files.shown[0].initialFolder, ""); // the folder of no picture: the chooser's own
+    EXPECT_EQ(files.shown[1].initialFolder, QString::fromStdString(dir.path().string()));
     EXPECT_EQ(s.ImageFile, tall.string());
     EXPECT_EQ(displayed("lbl_Pname"), QString::fromStdString(tall.string()));
     EXPECT_EQ(preview(), QSize(51, 68));
@@ -379,19 +388,18 @@ TEST_F(Dialog, PictureChooserReplacesThePreviewAndCancellingChangesNothing) {
     writeFile(text, "not a picture");
     files.answers = {QString::fromStdString(wide.string()), QString::fromStdString(text.string())};
     click("Cmd_Pic");
-    EXPECT_EQ(files.shown[1].initialFolder, QString::fromStdString(dir.path().string()));
     EXPECT_EQ(preview(), QSize(68, 34));
     EXPECT_EQ(s.ImageFolder, sub.string());
     const Image24 wideThumbnail = d.Display().picture();
     click("Cmd_Pic");
-    EXPECT_EQ(files.shown[2].initialFolder, QString::fromStdString(sub.string()));
+    EXPECT_EQ(files.shown[3].initialFolder, QString::fromStdString(sub.string()));
     EXPECT_EQ(s.ImageFile, text.string());
     EXPECT_EQ(preview(), QSize(68, 34));
     EXPECT_EQ(d.Display().picture(), wideThumbnail);
 
     // Cancelled: path, label, folder and preview stay.
     click("Cmd_Pic");
-    EXPECT_EQ(files.shown.size(), 4u);
+    EXPECT_EQ(files.shown.size(), 5u);
     EXPECT_EQ(s.ImageFile, text.string());
     EXPECT_EQ(displayed("lbl_Pname"), QString::fromStdString(text.string()));
     EXPECT_EQ(s.ImageFolder, sub.string());
