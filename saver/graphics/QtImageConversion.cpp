@@ -22,4 +22,11 @@ Image24 toImage24(QImage image) {
     return out;
 }
 
+QImage imageView(const Image24& picture) {
+    if (picture.empty())
+        return {};
+    return QImage(picture.bytes().data(), picture.width(), picture.height(),
+                  static_cast<qsizetype>(picture.rowBytes()), QImage::Format_RGB888);
+}
+
 } // namespace quillaro

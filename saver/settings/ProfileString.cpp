@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <optional>
+#include <span>
 #include <sys/stat.h>
 
 namespace quillaro {
@@ -174,29 +175,14 @@ std::string getPrivateProfileString(std::string_view section, std::string_view k
     return std::string(result.substr(0, size - 1));
 }
 
-bool writePrivateProfileString(std::string_view section, std::string_view key,
-                               std::string_view value, const std::filesystem::path& file) {
+std::optional<std::string> withProfileString(std::string_view text, std::string_view section,
+                                             std::string_view key, std::string_view value) {
     section = trimmed(section);
     key = trimmed(key);
     if (section.empty() || key.empty() || breaksLayout(section) || breaksLayout(key) ||
         breaksLayout(value) || section.find(']') != std::string_view::npos ||
         key.find('=') != std::string_view::npos)
-        return false;
-
-    // Keep a symbolic link a link: replace the file it points to.
-    std::error_code error;
-    std::filesystem::path target = file;
-    if (std::filesystem::is_symlink(file, error)) {
-        target = std::filesystem::canonical(file, error);
-        if (error)
-            return false;
-    }
-
-    std::string text;
-    struct stat info {};
-    ReadResult read = readWholeFile(target, text, info);
-    if (read == ReadResult::Unreadable)
-        return false;
+        return std::nullopt;
 
     const Line first = lineAt(text, 0);
     std::string_view lineBreak = first.end - first.contentEnd == 2 ? "\r\n" : "\n";
@@ -206,7 +192,9 @@ bool writePrivateProfileString(std::string_view section, std::string_view key,
     std::string updated;
     if (where.keyLine) {
         const Line& line = *where.keyLine;
-        updated = text.substr(0, line.begin) + entry + text.substr(line.contentEnd);
+        updated.append(text.substr(0, line.begin))
+            .append(entry)
+            .append(text.substr(line.contentEnd));
     } else if (where.sectionLastLine) {
         const Line& line = *where.sectionLastLine;
         updated = text.substr(0, line.end);
@@ -224,10 +212,47 @@ bool writePrivateProfileString(std::string_view section, std::string_view key,
         updated += entry;
         updated += lineBreak;
     }
-    if (read == ReadResult::Ok && updated == text)
-        return true;
+    return updated;
+}
+
+bool writePrivateProfileString(std::string_view section, std::string_view key,
+                               std::string_view value, const std::filesystem::path& file) {
+    const ProfileEntry entry{key, value};
+    return writePrivateProfileStrings(section, {&entry, 1}, file);
+}
+
+bool writePrivateProfileStrings(std::string_view section, std::span<const ProfileEntry> entries,
+                                const std::filesystem::path& file) {
+    // Keep a symbolic link a link: replace the file it points to.
+    std::error_code error;
+    std::filesystem::path target = file;
+    if (std::filesystem::is_symlink(file, error)) {
+        target = std::filesystem::canonical(file, error);
+        if (error)
+            return false;
+    }
+
+    std::string text;
+    struct stat info {};
+    ReadResult read = readWholeFile(target, text, info);
+    if (read == ReadResult::Unreadable)
+        return false;
+
+    // Each entry edits what the ones before it left, as one write after another would; one that
+    // would break the layout is left out and the others still go in.
+    bool allTaken = true;
+    std::string updated = text;
+    for (const ProfileEntry& entry : entries) {
+        if (auto next = withProfileString(updated, section, entry.key, entry.value))
+            updated = std::move(*next);
+        else
+            allTaken = false;
+    }
+    if (updated == text) // nothing changes: the file (or its absence) stays as it was
+        return allTaken;
     return replaceFileAtomically(target, updated, newFileMode(),
-                                 read == ReadResult::Ok ? &info : nullptr);
+                                 read == ReadResult::Ok ? &info : nullptr) &&
+           allTaken;
 }
 
 } // namespace quillaro

@@ -15,6 +15,8 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -33,5 +35,23 @@ std::string getPrivateProfileString(std::string_view section, std::string_view k
 // NUL anywhere, '=' in the key, ']' in the section, an empty name).
 bool writePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::filesystem::path& file);
+
+struct ProfileEntry {
+    std::string_view key;
+    std::string_view value;
+};
+
+// Sets several keys of one section in ONE replacement of the file: on success the file holds
+// exactly what the single writes in this order would have left; when it cannot be replaced it
+// stays as it was, never with some keys changed and others not. An entry the single write would
+// refuse is left out and the others still go in; the result is then false. The file is not
+// touched when nothing in it changes.
+bool writePrivateProfileStrings(std::string_view section, std::span<const ProfileEntry> entries,
+                                const std::filesystem::path& file);
+
+// The profile text with key in section set to value, as a write would leave the file; nothing
+// when a name or the value would break the line layout.
+std::optional<std::string> withProfileString(std::string_view text, std::string_view section,
+                                             std::string_view key, std::string_view value);
 
 } // namespace quillaro

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace quillaro {
 namespace {
@@ -89,8 +90,17 @@ std::string ReadIniString(std::string_view section, std::string_view key, const 
 
 void WriteIniString(std::string_view section, std::string_view key, std::string_view value,
                     const std::string& file) {
-    writePrivateProfileString(section.substr(0, IniNameBufferSize - 1),
-                              key.substr(0, IniNameBufferSize - 1), value, file);
+    const IniEntry entry{key, value};
+    WriteIniStrings(section, {&entry, 1}, file);
+}
+
+bool WriteIniStrings(std::string_view section, std::span<const IniEntry> entries,
+                     const std::string& file) {
+    std::vector<ProfileEntry> cut;
+    cut.reserve(entries.size());
+    for (const IniEntry& entry : entries)
+        cut.push_back({entry.key.substr(0, IniNameBufferSize - 1), entry.value});
+    return writePrivateProfileStrings(section.substr(0, IniNameBufferSize - 1), cut, file);
 }
 
 bool FileExists(const std::string& path) {

@@ -4,6 +4,7 @@
 // dialog and the entry share.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,16 @@ std::string ReadIniString(std::string_view section, std::string_view key, const 
 // Writes one value (section and key count up to 127 bytes); failures are not reported.
 void WriteIniString(std::string_view section, std::string_view key, std::string_view value,
                     const std::string& file);
+
+struct IniEntry {
+    std::string_view key;
+    std::string_view value;
+};
+// Writes several values of one section in one replacement of the file: the file ends up exactly
+// as the WriteIniString calls in this order would leave it, or, when it cannot be written, as it
+// was. True when every value went in.
+bool WriteIniStrings(std::string_view section, std::span<const IniEntry> entries,
+                     const std::string& file);
 
 // True when path (less one trailing '/') names a regular file that can be opened for reading.
 bool FileExists(const std::string& path);

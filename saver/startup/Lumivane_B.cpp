@@ -2,6 +2,7 @@
 
 #include "HandoffPath.h"
 #include "Utf8.h"
+#include "dialog/Lumivane_P.h"
 #include "platform/Notices.h"
 #include "run/Lumivane_S.h"
 #include "settings/Conversions.h"

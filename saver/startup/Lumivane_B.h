@@ -12,9 +12,6 @@
 
 namespace quillaro {
 
-// The settings dialog's title, by which other instances know that it is open.
-inline constexpr const char* SettingsDialogTitle = "<Quillaro>";
-
 inline constexpr const char* MessageCaption = "Quillaro (ScreenSaver)";
 inline constexpr const char* RendererMissingMessage = "Quillaro.dll が同じﾌｫﾙﾀﾞに見つかりません！";
 

@@ -1,8 +1,9 @@
 // Quillaro.scr, the saver program: checks that there is an X display to work on, sets up the
-// toolkit and the platform services, and runs Main. The units Main hands over to are plugged
-// into the Handovers below as they are built.
+// toolkit and the platform services, and runs Main, which hands over to the preview, the
+// settings dialog or the run plugged into the Handovers below.
 #include "Lumivane_B.h"
 #include "Usage.h"
+#include "dialog/Lumivane_P.h"
 #include "platform/DetachedProgramStarter.h"
 #include "platform/DisplayCheck.h"
 #include "platform/PrivateFolderCreator.h"
@@ -55,9 +56,9 @@ int main(int argc, char** argv) {
     QtProgramEnd end;
     SaverServices services{program, windows, cursor, folders, messages, programs, end};
 
-    // The settings dialog is plugged in here once it arrives.
     Handovers handovers;
     handovers.preview = Lumivane_R::load;
+    handovers.settingsDialog = Lumivane_P::showModal;
     handovers.run = Lumivane_S::load;
 
     LoadedForm form = Main(services, handovers);

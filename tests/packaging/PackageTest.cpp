@@ -52,6 +52,7 @@ TEST(Package, HoldsBothProgramsTheCommandTheMenuEntryAndItsDocuments) {
         {"/usr/lib/quillaro/Quillaro.dll", "-rwxr-xr-x"},
         {"/usr/bin/quillaro", "-rwxr-xr-x"},
         {"/usr/share/applications/quillaro-settings.desktop", "-rw-r--r--"},
+        {"/usr/share/icons/hicolor/32x32/apps/quillaro.png", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/README.md", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/copyright", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/changelog.gz", "-rw-r--r--"},
@@ -70,6 +71,16 @@ TEST(Package, HoldsBothProgramsTheCommandTheMenuEntryAndItsDocuments) {
     }
     // Nothing of a portable install comes along: the programs live only in /usr/lib/quillaro.
     EXPECT_FALSE(files.count("/usr/Quillaro.scr"));
+
+    // The menu entry's icon is a 32 x 32 PNG (its header's width and height, big-endian).
+    const std::string icon =
+        runAndCapture("/bin/sh", withArgs({"-c",
+                                           "dpkg-deb --fsys-tarfile \"$0\" | tar -xO "
+                                           "./usr/share/icons/hicolor/32x32/apps/quillaro.png",
+                                           deb}));
+    ASSERT_GE(icon.size(), 24u);
+    EXPECT_EQ(icon.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_EQ(icon.substr(16, 8), std::string("\0\0\0\x20\0\0\0\x20", 8));
 
     auto field = [&](const char* name) {
         std::string value = runAndCapture("/usr/bin/dpkg-deb", withArgs({"-f", deb, name}));

@@ -1,6 +1,7 @@
-// GoogleTest comes before Xlib, whose None and Bool macros would break its headers.
+// GoogleTest and Qt come before Xlib, whose None and Bool macros would break their headers.
 // clang-format off
 #include <gtest/gtest.h>
+#include "platform/XZoomEffect.h"
 // clang-format on
 #include "XvfbServer.h"
 #include "platform/DisplayCheck.h"
@@ -12,9 +13,11 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 #include <type_traits>
 
 using namespace quillaro;
@@ -206,4 +209,39 @@ TEST(DisplayCheck, NamesTheProblemOnOneLine) {
     ASSERT_TRUE(unreachable.has_value());
     EXPECT_NE(unreachable->find("\":32761\""), std::string::npos);
     EXPECT_EQ(unreachable->find('\n'), std::string::npos);
+}
+
+TEST_F(XServices, ZoomShowsOutlinesOverTheScreenAndLeavesNothingBehind) {
+    const std::vector<QRect> frames = XZoomEffect::frames({500, 400, 0, 0}, {315, 123, 393, 400});
+    ASSERT_EQ(frames.size(), static_cast<std::size_t>(XZoomEffect::Frames));
+    EXPECT_EQ(frames.back(), QRect(315, 123, 393, 400));
+    EXPECT_GT(frames.front().width(), 0);
+    EXPECT_LT(frames.front().width(), 393);
+
+    // A picture on the screen, so that every outline changes what is seen.
+    quillaro::test::RgbImage desktop{1024, 768, std::vector<std::uint8_t>(1024 * 768 * 3)};
+    for (std::size_t i = 0; i < desktop.rgb.size(); ++i)
+        desktop.rgb[i] = static_cast<std::uint8_t>(i * 7 / 3);
+    xvfb.setRootPicture(desktop);
+    const auto before = xvfb.grabRoot().rgb;
+
+    // Another client looks at the screen all the while the zoom plays.
+    std::atomic<bool> started{false}, played{false};
+    int changedLooks = 0;
+    std::thread watcher([&] {
+        for (;;) {
+            const bool last = played;
+            changedLooks += xvfb.grabRoot().rgb != before;
+            started = true;
+            if (last)
+                return;
+        }
+    });
+    while (!started)
+        std::this_thread::yield();
+    XZoomEffect(xvfb.display().c_str()).zoom({500, 400, 0, 0}, {315, 123, 393, 400});
+    played = true;
+    watcher.join();
+    EXPECT_GT(changedLooks, 0) << "no outline was ever seen";
+    EXPECT_TRUE(xvfb.grabRoot().rgb == before) << "the zoom left marks on the screen";
 }

@@ -255,3 +255,30 @@ TEST_F(ProfileString, WriteIntoAFolderThatIsMissingFails) {
     EXPECT_FALSE(writePrivateProfileString("Section", "key", "v", dir / "no" / "Quillaro.ini"));
     EXPECT_FALSE(std::filesystem::exists(dir / "no"));
 }
+
+TEST_F(ProfileString, SeveralKeysGoInAsTheSingleWritesWouldLeaveThem) {
+    const std::string before = "; kept\r\n[Section]\r\nb=old\r\n\r\n[Other]\r\nc=1\r\n";
+    const ProfileEntry entries[] = {
+        {"a", "1"}, {"b", "new"}, {"bad", "line\nbreak"}, {"a", "2"}, {"d", "x"}};
+    const auto single = dir / "single.ini";
+    writeFile(single, before);
+    for (const ProfileEntry& entry : entries)
+        writePrivateProfileString("Section", entry.key, entry.value, single);
+    writeFile(ini, before);
+    // The refused entry is left out and reported; the others go in, in order.
+    EXPECT_FALSE(writePrivateProfileStrings("Section", entries, ini));
+    EXPECT_EQ(readFile(ini), readFile(single));
+
+    // From no file at all, and nothing written when nothing changes or nothing can go in.
+    const auto fresh = dir / "fresh.ini";
+    const ProfileEntry two[] = {{"x", "1"}, {"y", ""}};
+    ASSERT_TRUE(writePrivateProfileStrings("Section", two, fresh));
+    EXPECT_EQ(readFile(fresh), "[Section]\nx=1\ny=\n");
+    const std::filesystem::file_time_type old{};
+    std::filesystem::last_write_time(fresh, old);
+    EXPECT_TRUE(writePrivateProfileStrings("Section", two, fresh));
+    EXPECT_EQ(std::filesystem::last_write_time(fresh), old);
+    const ProfileEntry refused[] = {{"k", "a\rb"}};
+    EXPECT_FALSE(writePrivateProfileStrings("Section", refused, dir / "none.ini"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "none.ini"));
+}

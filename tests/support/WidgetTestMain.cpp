@@ -1,5 +1,5 @@
-// The button tests' entry: one QApplication that lives exactly as long as the tests, so Qt's
-// pointing devices and windows are gone before the library's own globals are.
+// The entry of the widget tests: one QApplication that lives exactly as long as the tests, so
+// Qt's pointing devices and windows are gone before the library's own globals are.
 #include <QApplication>
 #include <gtest/gtest.h>
 
