@@ -32,7 +32,7 @@ namespace {
 constexpr const char* RendererTitle = "Lumivane_VC";
 constexpr const char* RunFormTitle = "Lumivane_Main";
 constexpr auto StartTimeout = 60s;
-constexpr auto EndTimeout = 10s;
+constexpr auto EndTimeout = 30s; // a bound for failure, not a measure: sanitizers slow the exits
 
 // A desktop that no mirroring, shift or channel swap leaves alone: bands of many colours that
 // differ from left to right and top to bottom.
