@@ -3,6 +3,7 @@
 #include "AsciiCase.h"
 #include "AtomicFile.h"
 #include "RegularFile.h"
+#include "Utf8.h"
 
 #include <cstdio>
 #include <fstream>
@@ -171,7 +172,7 @@ std::string getPrivateProfileString(std::string_view section, std::string_view k
         if (where.keyLine)
             result = unquoted(where.keyLine->value);
     }
-    return std::string(result.substr(0, size - 1));
+    return std::string(firstCharacters(result, size - 1));
 }
 
 bool writePrivateProfileString(std::string_view section, std::string_view key,

@@ -4,11 +4,14 @@
 #include "ProfileString.h"
 #include "RegularFile.h"
 #include "Settings.h"
+#include "Utf8.h"
 #include "platform/ProgramInfo.h"
 
 namespace quillaro {
 namespace {
 
+// The profile-string buffers, in characters with their closing NUL: a value keeps 255 characters,
+// a section or key name 127.
 constexpr std::size_t IniValueBufferSize = 256;
 constexpr std::size_t IniNameBufferSize = 128;
 
@@ -72,8 +75,8 @@ std::string ReadIniString(std::string_view section, std::string_view key, const 
 
 void WriteIniString(std::string_view section, std::string_view key, std::string_view value,
                     const std::string& file) {
-    writePrivateProfileString(section.substr(0, IniNameBufferSize - 1),
-                              key.substr(0, IniNameBufferSize - 1), value, file);
+    writePrivateProfileString(firstCharacters(section, IniNameBufferSize - 1),
+                              firstCharacters(key, IniNameBufferSize - 1), value, file);
 }
 
 bool FileExists(const std::string& path) {

@@ -77,7 +77,7 @@ TEST_F(ProfileString, MatchingQuotesAreStripped) {
     EXPECT_EQ(get(ini, "Section", "padded"), " kept blanks ");
 }
 
-TEST_F(ProfileString, ReadIsCutToTheBufferSizeLessOne) {
+TEST_F(ProfileString, ReadIsCutToTheBufferSizeLessOneCharacter) {
     std::string longValue(300, 'v');
     longValue[254] = 'L';
     longValue[255] = 'X';
@@ -88,6 +88,13 @@ TEST_F(ProfileString, ReadIsCutToTheBufferSizeLessOne) {
     EXPECT_EQ(get(ini, "Section", "key", 2), "v");
     EXPECT_EQ(get(ini, "Section", "key", 1), "");
     EXPECT_EQ(get(ini, "Section", "key", 0), "");
+
+    // Characters, not bytes, and never half of one; a stray byte counts as one of its own.
+    writeFile(ini, "[Section]\njp=画像ﾌｧｲﾙ\nstray=\xff画\xe7\x94x\n");
+    EXPECT_EQ(get(ini, "Section", "jp", 4), "画像ﾌ");
+    EXPECT_EQ(get(ini, "Section", "jp", 256), "画像ﾌｧｲﾙ");
+    EXPECT_EQ(get(ini, "Section", "stray", 3), "\xff画");
+    EXPECT_EQ(get(ini, "Section", "stray", 5), "\xff画\xe7\x94");
 }
 
 TEST_F(ProfileString, FirstOfDuplicateKeysAndSectionsWins) {
