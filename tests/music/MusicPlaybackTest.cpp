@@ -385,6 +385,40 @@ TEST_F(MusicPlayback, BothCdReadersGiveTheDiscsSamplesAsWritten) {
     cdio_destroy(cdio);
 }
 
+// A drive that cannot be read when the first play starts (a real one still spinning up) makes
+// paranoia refuse the disc: that play ends, and once the disc reads again a later play is heard,
+// through plain sector reads.
+TEST_F(MusicPlayback, ACdReaderThatCouldNotStartDoesNotSilenceTheLaterPlays) {
+    const auto cue = writeCdImage(dir.path(), discTracks());
+    setenv("CDROM", cue.c_str(), 1);
+    std::unique_ptr<CdDrive> drive;
+    ASSERT_EQ(CdioDrive::open(drive, CdReadMethod::Paranoia), 0);
+    ASSERT_EQ(drive->media(), CdMedia::Present);
+    const std::int32_t from = drive->toc().startOf(1), to = drive->toc().endOf(1);
+
+    const std::filesystem::path bin = dir / "disc.bin";
+    const std::string disc = readFile(bin);
+    std::filesystem::resize_file(bin, 0);
+    ASSERT_TRUE(drive->play(from, to));
+    auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (drive->playing() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(PollPeriod);
+    ASSERT_FALSE(drive->playing());
+    EXPECT_TRUE(drive->readFailed());
+
+    writeFile(bin, disc);
+    ASSERT_TRUE(drive->play(from, to));
+    deadline = std::chrono::steady_clock::now() + 30s;
+    while (drive->playing() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(PollPeriod);
+    ASSERT_FALSE(drive->playing());
+    EXPECT_FALSE(drive->readFailed());
+    EXPECT_EQ(drive->position(), to);
+    drive.reset();
+    const std::vector<int> labels = labelWindows(readOutput(output()), DiscTones);
+    EXPECT_TRUE(startsWith(toneSequence(labels, MinRun), {0, 1})) << describe(labels);
+}
+
 TEST_F(MusicPlayback, MissingOrBrokenFilesStaySilent) {
     settings().BgmFile = (dir / "gone.mp3").string();
     LastApiResult = 7;

@@ -179,7 +179,9 @@ void CdPcmPlayer::mixInto(std::int16_t* stream, std::size_t frames) {
 
 void CdPcmPlayer::run(Shared& s) {
     std::unique_ptr<CdSectorReader> reader;
-    bool readerTried = false;
+    // A reader that could not be made is asked for again by the next play, not by every batch
+    // of the play that failed (the drive may be spinning up, or the disc be back).
+    std::optional<std::uint64_t> readerFailedFor;
     std::vector<std::int16_t> batch(static_cast<std::size_t>(ReadSectors) *
                                     CdSectorReader::SectorSamples);
     std::unique_lock lock(s.mutex);
@@ -195,9 +197,10 @@ void CdPcmPlayer::run(Shared& s) {
         s.busy = true;
 
         lock.unlock();
-        if (!readerTried) {
+        if (!reader && readerFailedFor != request) {
             reader = s.makeReader();
-            readerTried = true;
+            if (!reader)
+                readerFailedFor = request;
         }
         // A sector a call, so that a stop, a new play or a close is seen after one sector's
         // read, however slowly a damaged disc reads.
@@ -240,8 +243,8 @@ void CdPcmPlayer::run(Shared& s) {
         }
         s.readNext += read;
         if (!ok) {
-            // An unreadable sector ends the play where the sound was read up to; the reader is
-            // not asked again until the next play.
+            // An unreadable sector, or no reader, ends the play where the sound was read up to;
+            // the drive is not asked again until the next play.
             s.endReached = true;
             s.readFailed = true;
         } else if (s.readNext >= s.end) {

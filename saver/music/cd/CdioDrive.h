@@ -30,7 +30,7 @@ public:
 
     // 0 and the drive, which may hold no disc; or the code for "no such device" when there is
     // no drive, or the drive or image cannot be opened. Automatic reads images plainly and real
-    // drives through paranoia.
+    // drives through paranoia; a disc that paranoia cannot take on is read plainly.
     static std::int32_t open(std::unique_ptr<CdDrive>& out,
                              CdReadMethod method = CdReadMethod::Automatic);
     CdioDrive(Passkey, std::unique_ptr<_CdIo, CdioCloser> cdio, std::string source,
