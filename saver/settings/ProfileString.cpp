@@ -153,6 +153,15 @@ mode_t newFileMode() {
     return 0666 & ~currentUmask();
 }
 
+// Ends the text's last line, if it has no line break yet, so that what is appended starts a line
+// of its own. A carriage return already there (a file cut off inside "\r\n") only needs its
+// line feed: another "\r\n" would leave the return in that line's value.
+void endLastLine(std::string& text, std::string_view lineBreak) {
+    if (text.empty() || text.back() == '\n')
+        return;
+    text += text.back() == '\r' ? "\n" : lineBreak;
+}
+
 bool breaksLayout(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
@@ -181,7 +190,7 @@ bool writePrivateProfileString(std::string_view section, std::string_view key,
     key = trimmed(key);
     if (section.empty() || key.empty() || breaksLayout(section) || breaksLayout(key) ||
         breaksLayout(value) || section.find(']') != std::string_view::npos ||
-        key.find('=') != std::string_view::npos)
+        key.find('=') != std::string_view::npos || key.front() == '[')
         return false;
 
     // Keep a symbolic link a link: replace the file it points to.
@@ -211,15 +220,13 @@ bool writePrivateProfileString(std::string_view section, std::string_view key,
     } else if (where.sectionLastLine) {
         const Line& line = *where.sectionLastLine;
         updated = text.substr(0, line.end);
-        if (line.end == line.contentEnd)
-            updated += lineBreak;
+        endLastLine(updated, lineBreak);
         updated += entry;
         updated += lineBreak;
         updated += text.substr(line.end);
     } else {
         updated = text;
-        if (!updated.empty() && updated.back() != '\n')
-            updated += lineBreak;
+        endLastLine(updated, lineBreak);
         updated += "[" + std::string(section) + "]";
         updated += lineBreak;
         updated += entry;

@@ -31,7 +31,7 @@ std::string getPrivateProfileString(std::string_view section, std::string_view k
 
 // Sets key in section of file to value. False, with the file as it was, when the file cannot be
 // read or replaced, or when a name or the value would break the line layout (a line break or
-// NUL anywhere, '=' in the key, ']' in the section, an empty name).
+// NUL anywhere, '=' in the key or '[' at its start, ']' in the section, an empty name).
 bool writePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::filesystem::path& file);
 
