@@ -3,11 +3,14 @@
 // frame reached the screen and how far the scene had turned. The renderer stays as it ships.
 //
 //   QUILLARO_FRAME_LOG=<file>   one line per noted frame, appended:
-//                               "frame <n> ns <CLOCK_MONOTONIC> orbit <degrees>"
+//                               "frame <n> ns <CLOCK_MONOTONIC> orbit <degrees>", after a line
+//                               "start <program> ns <CLOCK_MONOTONIC>" for each program that
+//                               loaded the hook (the saver passes it on to the renderer)
 //   QUILLARO_FRAME_STOP=<n>     notes frames 1 to n, then stops the process (SIGSTOP) with
 //                               frame n on the screen; without it only frame 1 is noted
 #include <GL/glx.h>
 #include <X11/Xlib.h>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -46,7 +49,7 @@ long long monotonicNanoseconds() {
     return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
 }
 
-void note(Watch& w, long long at) {
+void writeLine(Watch& w, const char* line, int length) {
     if (w.log < 0) {
         const char* path = std::getenv("QUILLARO_FRAME_LOG");
         if (!path || !*path)
@@ -55,11 +58,23 @@ void note(Watch& w, long long at) {
         if (w.log < 0)
             return;
     }
+    if (length > 0)
+        (void)!write(w.log, line, static_cast<std::size_t>(length));
+}
+
+void note(Watch& w, long long at) {
     char line[128];
     const int length = std::snprintf(line, sizeof line, "frame %ld ns %lld orbit %.4f\n", w.frame,
                                      at, static_cast<double>(w.orbit));
-    if (length > 0)
-        (void)!write(w.log, line, static_cast<std::size_t>(length));
+    writeLine(w, line, length);
+}
+
+// When each program that loaded the hook started, near enough: when it was loaded.
+[[gnu::constructor]] void noteStart() {
+    char line[160];
+    const int length = std::snprintf(line, sizeof line, "start %s ns %lld\n",
+                                     program_invocation_short_name, monotonicNanoseconds());
+    writeLine(watch(), line, length);
 }
 
 } // namespace
