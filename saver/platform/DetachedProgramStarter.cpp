@@ -1,31 +1,71 @@
 #include "DetachedProgramStarter.h"
 
-#include <QFile>
-#include <QProcess>
-#include <QStringList>
+#include <cerrno>
+#include <csignal>
 #include <fstream>
+#include <spawn.h>
 #include <sstream>
 #include <string>
+#include <sys/wait.h>
+#include <thread>
+
+extern char** environ;
 
 namespace quillaro {
+namespace {
+
+// What the spawned program starts with: its own session, no blocked signals and every signal at
+// its default action, whatever the saver has blocked or ignored.
+class SpawnAttributes {
+public:
+    SpawnAttributes() {
+        posix_spawnattr_init(&attributes_);
+        sigset_t none, all;
+        sigemptyset(&none);
+        sigfillset(&all);
+        posix_spawnattr_setsigmask(&attributes_, &none);
+        posix_spawnattr_setsigdefault(&attributes_, &all);
+        posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK |
+                                                   POSIX_SPAWN_SETSIGDEF);
+    }
+    ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
+    SpawnAttributes(const SpawnAttributes&) = delete;
+    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+    const posix_spawnattr_t* get() const { return &attributes_; }
+
+private:
+    posix_spawnattr_t attributes_;
+};
+
+} // namespace
 
 std::optional<std::int64_t>
 DetachedProgramStarter::startProgram(const std::filesystem::path& program,
                                      const std::vector<std::string>& args) {
-    QStringList arguments;
-    for (const auto& arg : args)
-        arguments << QString::fromStdString(arg);
-    qint64 pid = 0;
-    if (!QProcess::startDetached(QFile::decodeName(program.c_str()), arguments, QString(), &pid))
+    std::vector<std::string> words{program.string()};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    const SpawnAttributes attributes;
+    pid_t pid = 0;
+    // posix_spawn reports a program that cannot be executed, as the start must.
+    if (posix_spawn(&pid, argv[0], nullptr, attributes.get(), argv.data(), environ) != 0)
         return std::nullopt;
+    std::thread([pid] {
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
     return static_cast<std::int64_t>(pid);
 }
 
 bool DetachedProgramStarter::isRunning(std::int64_t pid) {
     if (pid <= 0)
         return false;
-    // The program is not our child, so it cannot be waited for; the process table tells. A
-    // process that has ended but not yet been reaped by the system counts as ended.
+    // Only the thread that waits for the program reaps it; the process table tells the rest. A
+    // process that has ended but not yet been reaped counts as ended.
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
     std::string line;
     if (!std::getline(stat, line))
