@@ -16,6 +16,7 @@
 
 #include <QImage>
 #include <csignal>
+#include <cstdlib>
 #include <dirent.h>
 #include <fstream>
 #include <thread>
@@ -102,6 +103,7 @@ protected:
     fs::path cache = dir / "cache";
     fs::path handoff = cache / "v_kord" / "Lumivane.bmp";
     fs::path audioOut = dir / "heard.raw";
+    fs::path busLaunches = dir / "dbus-launches.txt";
     RgbImage desktop = desktopPicture(1024, 768);
 
     void SetUp() override {
@@ -109,6 +111,11 @@ protected:
         fs::create_directories(cache);
         fs::create_directories(dir / "runtime");
         fs::permissions(dir / "runtime", fs::perms::owner_all);
+        // A session-bus launcher that notes being asked: a run must not start a bus daemon.
+        fs::create_directories(dir / "bin");
+        std::ofstream(dir / "bin" / "dbus-launch")
+            << "#!/bin/sh\necho \"$@\" >> '" << busLaunches.string() << "'\nexit 1\n";
+        fs::permissions(dir / "bin" / "dbus-launch", fs::perms::owner_all);
         for (const char* program : {"Quillaro.scr", "Quillaro.dll"})
             fs::copy_file(fs::path(QUILLARO_BIN_DIR) / program, programFolder / program);
         xvfb.setRootPicture(desktop);
@@ -124,6 +131,9 @@ protected:
         opts.setEnv["XDG_RUNTIME_DIR"] = (dir / "runtime").string();
         opts.setEnv["SDL_AUDIODRIVER"] = "disk";
         opts.setEnv["SDL_DISKAUDIOFILE"] = audioOut.string();
+        const char* path = std::getenv("PATH");
+        opts.setEnv["PATH"] = (dir / "bin").string() + ":" + (path ? path : "/usr/bin:/bin");
+        opts.unsetEnv.push_back("DBUS_SESSION_BUS_ADDRESS");
         opts.stderrFile = dir / "saver-stderr.txt";
         return ChildProcess(programFolder / "Quillaro.scr", opts);
     }
@@ -185,6 +195,7 @@ TEST_F(SaverRun, DesktopGoesToTheRendererAsTheScreenShowsItAndEscapeEndsTheRun) 
     EXPECT_TRUE(xvfb.findWindows(RunFormTitle).empty());
     EXPECT_EQ(processRunning(programFolder / "Quillaro.dll"), 0);
     EXPECT_EQ(readFile(dir / "saver-stderr.txt"), "");
+    EXPECT_FALSE(fs::exists(busLaunches)) << "the run tried to start a D-Bus session bus";
 }
 
 TEST_F(SaverRun, PictureFileGoesToTheRendererMirroredAtItsOwnSize) {
