@@ -9,12 +9,14 @@
 #include <algorithm>
 #include <memory>
 #include <sys/ipc.h>
-#include <sys/mman.h>
 #include <sys/shm.h>
 #include <vector>
 
 namespace quillaro {
 namespace {
+
+// The shared-memory capture reads the area a band of rows of about this size at a time.
+constexpr long long BandBytes = 512 * 1024;
 
 // Colour tables larger than this are not read: no indexed visual has more entries in practice,
 // and a bogus size must not make us ask the server for millions of colours.
@@ -107,9 +109,9 @@ public:
                                      static_cast<unsigned>(height)));
         if (!image_)
             return;
-        segmentBytes_ = static_cast<std::size_t>(image_->bytes_per_line) *
-                        static_cast<std::size_t>(image_->height);
-        info_.shmid = shmget(IPC_PRIVATE, segmentBytes_, IPC_CREAT | 0600);
+        const std::size_t bytes = static_cast<std::size_t>(image_->bytes_per_line) *
+                                  static_cast<std::size_t>(image_->height);
+        info_.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
         if (info_.shmid < 0)
             return;
         void* address = shmat(info_.shmid, nullptr, 0);
@@ -141,14 +143,6 @@ public:
 
     XImage* image() const { return attached_ ? image_.get() : nullptr; }
 
-    // Maps in one go the pages the server has just written: read one by one, each would fault
-    // on its own, which costs a full-HD screen several milliseconds. Kernels before 5.14 do not
-    // know the request; the pages then fault in as before.
-    void mapWritten() const {
-        if (info_.shmaddr)
-            madvise(info_.shmaddr, segmentBytes_, MADV_POPULATE_READ);
-    }
-
 private:
     void removeSegment() {
         if (info_.shmid >= 0 && !removed_) {
@@ -159,7 +153,6 @@ private:
 
     Display* display_;
     XShmSegmentInfo info_{0, -1, nullptr, False};
-    std::size_t segmentBytes_ = 0;
     ImagePtr image_;
     bool attached_ = false;
     bool removed_ = false;
@@ -183,14 +176,23 @@ std::optional<RootPixels> captureRootArea(Display* display, int x, int y, int wi
     if (method == CaptureMethod::SharedMemory) {
         if (!XShmQueryExtension(display))
             return std::nullopt;
-        SharedImage shared(display, attrs, width, height);
-        if (!shared.image())
+        // A small segment, reused band after band down the area: its pages are faulted in
+        // once, where a segment of the whole area (8 MB at full HD) made the server and us fault
+        // in every page of it for one use, which cost more than the transfer itself.
+        const int bandHeight = static_cast<int>(
+            std::clamp<long long>(BandBytes / (static_cast<long long>(width) * 4), 1, height));
+        SharedImage shared(display, attrs, width, bandHeight);
+        XImage* band = shared.image();
+        if (!band)
             return std::nullopt;
+        pixels = Image24(width, height);
         XErrorTrap trap(display);
-        if (!XShmGetImage(display, root, shared.image(), x, y, AllPlanes) || trap.failed())
-            return std::nullopt;
-        shared.mapWritten();
-        pixels = colours.decoder->decode(rawOf(*shared.image()));
+        for (int top = 0; top < height; top += bandHeight) {
+            band->height = std::min(bandHeight, height - top);
+            if (!XShmGetImage(display, root, band, x, y + top, AllPlanes) || trap.failed() ||
+                !colours.decoder->decodeInto(rawOf(*band), pixels, top))
+                return std::nullopt;
+        }
     } else {
         XErrorTrap trap(display);
         ImagePtr image(XGetImage(display, root, x, y, static_cast<unsigned>(width),

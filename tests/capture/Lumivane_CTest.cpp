@@ -250,6 +250,21 @@ TEST(GrabDesktop, FallsBackToThePlainImageRequestWithoutSharedMemory) {
     EXPECT_TRUE(samePixels(picture.bitmap(), server.grabRoot()));
 }
 
+// Shared memory reads a large area a band of rows at a time through one small segment: the rows
+// must come back in place, the last and shorter band included, from anywhere on the screen.
+TEST(CaptureRootArea, AnAreaOfManyBandsComesBackWithoutASeam) {
+    for (int depth : {24, 16}) {
+        SCOPED_TRACE(depth);
+        XvfbServer server(1280, 1024, depth);
+        auto x = connect(server);
+        paintDesktop(x->display());
+        const auto shared =
+            captureRootArea(x->display(), 100, 50, 1000, 700, CaptureMethod::SharedMemory);
+        ASSERT_TRUE(shared);
+        EXPECT_TRUE(samePixels(shared->image, crop(server.grabRoot(), 100, 50, 1000, 700)));
+    }
+}
+
 TEST(GrabDesktop, SixteenBitScreenGivesTheColoursTheServerShows) {
     XvfbServer server(400, 300, 16);
     auto x = connect(server);
