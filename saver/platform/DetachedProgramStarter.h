@@ -1,5 +1,5 @@
-// Starts a program detached from the saver: in a session of its own, with the signals as a new
-// program has them, and without waiting for it. The program is spawned without copying the
+// Starts a program detached from the saver: in a process group of its own, with the signals as a
+// new program has them, and without waiting for it. The program is spawned without copying the
 // saver's memory (a fork of the saver and then of that copy, as a double fork does, took 10 to
 // 20 ms of the renderer's start); a thread of the saver waits for its end at once, so it is never
 // left as the saver's zombie, and if the saver ends first the system adopts it.

@@ -107,8 +107,9 @@ TEST(PrivateFolder, AFolderOfAnotherUserFails) {
     EXPECT_FALSE(createPrivateFolder(folder));
 }
 
-// The program starts as a new program would: in a session of its own, with no signal blocked
-// or ignored whatever the saver did with them, and once it has ended it is no zombie of ours.
+// The program starts as a new program would: in a process group of its own, with no signal
+// blocked or ignored whatever the saver did with them, and once it has ended it is no zombie of
+// ours.
 TEST(DetachedProgramStarter, StartsTheProgramOnItsOwnAndLeavesNoZombie) {
     TempDir dir;
     auto status = dir / "status";
@@ -136,7 +137,8 @@ TEST(DetachedProgramStarter, StartsTheProgramOnItsOwnAndLeavesNoZombie) {
     std::string state;
     long parent = 0, group = 0, session = 0;
     fields >> state >> parent >> group >> session;
-    EXPECT_EQ(session, *pid) << "a session of its own";
+    EXPECT_EQ(group, *pid) << "a process group of its own";
+    EXPECT_EQ(session, getsid(0)) << "in the saver's session";
     // The masks are hexadecimal, signal n in bit n - 1.
     std::map<std::string, unsigned long long> masks;
     for (std::string line; std::getline(in, line);)
