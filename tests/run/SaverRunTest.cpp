@@ -83,6 +83,11 @@ std::optional<RgbImage> readHandoff(const fs::path& file) {
     return ::testing::AssertionSuccess();
 }
 
+// Whether the process has a library of that name loaded.
+bool loads(pid_t pid, const std::string& library) {
+    return readFile("/proc/" + std::to_string(pid) + "/maps").find(library) != std::string::npos;
+}
+
 // The process whose program file is the one given, or 0.
 pid_t processRunning(const fs::path& program) {
     std::unique_ptr<DIR, int (*)(DIR*)> proc(opendir("/proc"), closedir);
@@ -186,6 +191,8 @@ TEST_F(SaverRun, DesktopGoesToTheRendererAsTheScreenShowsItAndEscapeEndsTheRun) 
 
     const pid_t renderer = processRunning(programFolder / "Quillaro.dll");
     EXPECT_NE(renderer, 0);
+    // A run without music never loads the sound libraries, whose loading delays every start.
+    EXPECT_FALSE(loads(saver.pid(), "libSDL2"));
     pressEscape(window);
     auto status = endAfter(saver, "Escape");
     ASSERT_TRUE(status) << "the saver did not end after Escape";
@@ -302,6 +309,7 @@ TEST_F(SaverRun, MusicPlaysDuringTheRunAndTheRunEndsCleanlyWithIt) {
     }
     ASSERT_GE(std::count(heard.begin(), heard.end(), 0) * AnalysisWindow, size_t{TestRate})
         << describe(heard);
+    EXPECT_TRUE(loads(saver.pid(), "libSDL2_mixer")) << "the sound came from elsewhere";
 
     // Music still playing when the renderer goes: the teardown stops it and the sound output
     // closes without a crash or a word on the terminal.
