@@ -73,6 +73,7 @@ Notes readNotes(const fs::path& log) {
 struct Timing {
     double firstFrameMs = 0;    // program started -> first frame on the screen
     double rendererStartMs = 0; // program started -> renderer process started
+    double saverLoadedMs = 0;   // program started -> the saver's libraries loaded
 };
 
 class Bench {
@@ -115,6 +116,8 @@ public:
         timing.firstFrameMs = (*notes->firstFrame - started) / 1e6;
         if (auto renderer = notes->started.find("Quillaro.dll"); renderer != notes->started.end())
             timing.rendererStartMs = (renderer->second - started) / 1e6;
+        if (auto saver = notes->started.find("Quillaro.scr"); saver != notes->started.end())
+            timing.saverLoadedMs = (saver->second - started) / 1e6;
         return timing;
     }
 
@@ -162,10 +165,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "FirstFrameBench: no first frame came\n");
         return 1;
     }
-    std::vector<double> saver, rendererStart, saverRenderer, alone;
+    std::vector<double> saver, saverLoaded, rendererStart, saverRenderer, alone;
     for (int i = 0; i < runs; ++i) {
         if (auto t = bench.run("Quillaro.scr", {"/s"})) {
             saver.push_back(t->firstFrameMs);
+            saverLoaded.push_back(t->saverLoadedMs);
             rendererStart.push_back(t->rendererStartMs);
             saverRenderer.push_back(t->firstFrameMs - t->rendererStartMs);
         }
@@ -179,6 +183,7 @@ int main(int argc, char** argv) {
     std::printf("First frame at %d x %d, warm shader cache (%zu and %zu of %d runs measured):\n",
                 Width, Height, saver.size(), alone.size(), runs);
     report("Quillaro.scr /s: start to first frame", saver);
+    report("  of which: start to saver's libraries loaded", saverLoaded);
     report("  of which: start to renderer started", rendererStart);
     report("  of which: renderer started to first frame", saverRenderer);
     report("Quillaro.dll alone: start to first frame", alone);
