@@ -21,4 +21,8 @@ std::size_t characterOffset(std::string_view text, std::size_t n) {
     return std::min(pos, text.size());
 }
 
+std::string_view firstCharacters(std::string_view text, std::size_t count) {
+    return text.substr(0, characterOffset(text, count + 1));
+}
+
 } // namespace quillaro

@@ -11,4 +11,7 @@ namespace quillaro {
 // belong to a well-formed character counts as one character of its own.
 std::size_t characterOffset(std::string_view text, std::size_t n);
 
+// The first count characters of text (all of it when it is shorter), never half of one.
+std::string_view firstCharacters(std::string_view text, std::size_t count);
+
 } // namespace quillaro

@@ -3,8 +3,9 @@
 // window as the screen shows it, carrying the colour table along on 256-colour palette screens;
 // PictureFromBitmap wraps captured pixels and palette into a picture that owns them.
 //
-// On X the screen is the root window. The pixels are read by one shared-memory image request
-// (MIT-SHM) and, when the server does not offer or refuses that, by a plain image request. A
+// On X the screen is the root window. The pixels are read through a small shared-memory segment
+// (MIT-SHM), a band of rows at a time, and, when the server does not offer or refuses that, by
+// a plain image request. A
 // palette display is a PseudoColor visual whose colormap has 256 entries: its colormap is read
 // as the palette, kept with the picture, and used to turn the captured indices into colours.
 #pragma once

@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
+#include <optional>
 
 namespace quillaro {
 namespace {
@@ -30,16 +31,23 @@ ScreenArea primaryMonitorArea(Display* display) {
         return wholeRoot(display);
     int count = 0;
     XRRMonitorInfo* monitors = XRRGetMonitors(display, DefaultRootWindow(display), True, &count);
-    ScreenArea area = wholeRoot(display);
-    for (int i = 0; i < count; ++i) {
-        if (monitors[i].primary && monitors[i].width > 0 && monitors[i].height > 0) {
-            area = {monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height};
-            break;
-        }
+    std::optional<ScreenArea> primary;
+    std::optional<ScreenArea> first;
+    for (int i = 0; i < count && !primary; ++i) {
+        const XRRMonitorInfo& m = monitors[i];
+        if (m.width <= 0 || m.height <= 0)
+            continue;
+        const ScreenArea area{m.x, m.y, m.width, m.height};
+        if (m.primary)
+            primary = area;
+        else if (!first)
+            first = area;
     }
     if (monitors)
         XRRFreeMonitors(monitors);
-    return area;
+    // With none marked primary the toolkit takes the first monitor the server lists as its
+    // screen, and so must we, or the picture would span monitors the run form does not.
+    return primary ? *primary : first ? *first : wholeRoot(display);
 }
 
 } // namespace quillaro

@@ -15,8 +15,9 @@ struct ScreenArea {
     friend bool operator==(const ScreenArea&, const ScreenArea&) = default;
 };
 
-// The active monitor that RandR (1.5 or later) marks as primary; the whole root window when the
-// server has no such RandR or marks no monitor primary.
+// The active monitor that RandR (1.5 or later) marks as primary, else the first active monitor
+// (the one the toolkit then takes as its screen); the whole root window when the server has no
+// such RandR or lists no monitor.
 ScreenArea primaryMonitorArea(Display* display);
 
 } // namespace quillaro

@@ -15,6 +15,9 @@
 namespace quillaro {
 namespace {
 
+// The shared-memory capture reads the area a band of rows of about this size at a time.
+constexpr long long BandBytes = 512 * 1024;
+
 // Colour tables larger than this are not read: no indexed visual has more entries in practice,
 // and a bogus size must not make us ask the server for millions of colours.
 constexpr int MaxColormapEntries = 4096;
@@ -173,13 +176,23 @@ std::optional<RootPixels> captureRootArea(Display* display, int x, int y, int wi
     if (method == CaptureMethod::SharedMemory) {
         if (!XShmQueryExtension(display))
             return std::nullopt;
-        SharedImage shared(display, attrs, width, height);
-        if (!shared.image())
+        // A small segment, reused band after band down the area: its pages are faulted in
+        // once, where a segment of the whole area (8 MB at full HD) made the server and us fault
+        // in every page of it for one use, which cost more than the transfer itself.
+        const int bandHeight = static_cast<int>(
+            std::clamp<long long>(BandBytes / (static_cast<long long>(width) * 4), 1, height));
+        SharedImage shared(display, attrs, width, bandHeight);
+        XImage* band = shared.image();
+        if (!band)
             return std::nullopt;
+        pixels = Image24(width, height);
         XErrorTrap trap(display);
-        if (!XShmGetImage(display, root, shared.image(), x, y, AllPlanes) || trap.failed())
-            return std::nullopt;
-        pixels = colours.decoder->decode(rawOf(*shared.image()));
+        for (int top = 0; top < height; top += bandHeight) {
+            band->height = std::min(bandHeight, height - top);
+            if (!XShmGetImage(display, root, band, x, y + top, AllPlanes) || trap.failed() ||
+                !colours.decoder->decodeInto(rawOf(*band), pixels, top))
+                return std::nullopt;
+        }
     } else {
         XErrorTrap trap(display);
         ImagePtr image(XGetImage(display, root, x, y, static_cast<unsigned>(width),

@@ -15,7 +15,7 @@ bool saveBmp24(const Image24& image, const std::filesystem::path& path) {
     if (bmp24::PixelOffset + bmp24::stride(width) * height >
         std::numeric_limits<std::uint32_t>::max())
         return false;
-    return bmp24::writeFile(path, bmp24::encode(width, height, image.bytes()));
+    return bmp24::writePicture(path, width, height, image.bytes());
 }
 
 } // namespace quillaro

@@ -66,16 +66,24 @@ bool PixelDecoder::isPlain888() const {
 }
 
 Image24 PixelDecoder::decode(const RawPixels& raw) const {
+    if (raw.width <= 0 || raw.height <= 0)
+        return {};
+    Image24 out(raw.width, raw.height);
+    if (out.empty() || !decodeInto(raw, out, 0))
+        return {};
+    return out;
+}
+
+bool PixelDecoder::decodeInto(const RawPixels& raw, Image24& out, int top) const {
     const int bpp = raw.bitsPerPixel;
     if (!raw.data || (bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32))
-        return {};
+        return false;
     const int bytes = bpp / 8;
     if (raw.width <= 0 || raw.height <= 0 ||
         static_cast<long long>(raw.bytesPerLine) < static_cast<long long>(raw.width) * bytes)
-        return {};
-    Image24 out(raw.width, raw.height);
-    if (out.empty())
-        return {};
+        return false;
+    if (raw.width != out.width() || top < 0 || raw.height > out.height() - top)
+        return false;
 
     if (isPlain888() && bytes >= 3) {
         // The usual screen, 8-8-8 in 24 or 32 bits: the bytes are taken as they lie.
@@ -84,35 +92,37 @@ Image24 PixelDecoder::decode(const RawPixels& raw) const {
         const int blueByte = raw.msbFirst ? bytes - 1 : 0;
         for (int y = 0; y < raw.height; ++y) {
             const std::uint8_t* in = raw.data + static_cast<std::size_t>(y) * raw.bytesPerLine;
-            std::uint8_t* o = out.row(y);
+            std::uint8_t* o = out.row(top + y);
             for (int x = 0; x < raw.width; ++x, in += bytes, o += Image24::BytesPerPixel) {
                 o[0] = in[redByte];
                 o[1] = in[greenByte];
                 o[2] = in[blueByte];
             }
         }
-        return out;
+        return true;
     }
 
-    // Pixels of 8 or 16 bits have few enough values to work out each colour once.
-    std::vector<Rgb> lookup;
-    if (bytes <= 2) {
-        lookup.resize(std::size_t{1} << bpp);
-        for (std::size_t v = 0; v < lookup.size(); ++v)
-            lookup[v] = colourOf(static_cast<std::uint32_t>(v));
+    // Pixels of 8 or 16 bits have few enough values to work out each colour once, and once only
+    // for all the bands of a capture.
+    if (bytes <= 2 && lookupBits_ != bpp) {
+        lookup_.resize(std::size_t{1} << bpp);
+        for (std::size_t v = 0; v < lookup_.size(); ++v)
+            lookup_[v] = colourOf(static_cast<std::uint32_t>(v));
+        lookupBits_ = bpp;
     }
+    const std::vector<Rgb>& lookup = lookup_;
     for (int y = 0; y < raw.height; ++y) {
         const std::uint8_t* in = raw.data + static_cast<std::size_t>(y) * raw.bytesPerLine;
-        std::uint8_t* o = out.row(y);
+        std::uint8_t* o = out.row(top + y);
         for (int x = 0; x < raw.width; ++x, in += bytes, o += Image24::BytesPerPixel) {
             const std::uint32_t value = readValue(in, bytes, raw.msbFirst);
-            const Rgb c = lookup.empty() ? colourOf(value) : lookup[value];
+            const Rgb c = bytes <= 2 ? lookup[value] : colourOf(value);
             o[0] = c.red;
             o[1] = c.green;
             o[2] = c.blue;
         }
     }
-    return out;
+    return true;
 }
 
 } // namespace quillaro

@@ -39,6 +39,9 @@ public:
     // The pixels as a 24-bit picture, or the empty picture when the layout is not one of those
     // above or the rows do not fit bytesPerLine.
     Image24 decode(const RawPixels& raw) const;
+    // The same into the rows of out from top on, for pixels that come a band of rows at a time;
+    // false, with out unchanged, when they do not decode or do not fit there.
+    bool decodeInto(const RawPixels& raw, Image24& out, int top) const;
 
 private:
     struct Channel {
@@ -55,6 +58,9 @@ private:
     bool indexed_ = false;
     std::vector<Rgb> table_;
     Channel red_, green_, blue_;
+    // The colour of every value of 8 or 16 bits, worked out by the first decode of that size.
+    mutable std::vector<Rgb> lookup_;
+    mutable int lookupBits_ = 0;
 };
 
 } // namespace quillaro

@@ -1,7 +1,10 @@
-// Starts a program detached from the saver: the saver never waits for it and never has to
-// reap it, because the program is handed to the system's reaper through a double fork. Each
-// program's start time is kept with its process id, so a stop never reaches another process
-// that has come to have the same id.
+// Starts a program detached from the saver: in a process group of its own, with the signals as a
+// new program has them, and without waiting for it. The program is spawned without copying the
+// saver's memory (a fork of the saver and then of that copy, as a double fork does, took 10 to
+// 20 ms of the renderer's start); a thread of the saver waits for its end at once, so it is never
+// left as the saver's zombie, and if the saver ends first the system adopts it.
+// Each program's start time is kept with its process id, so that a stop never reaches another
+// process that has come to have the same id once the program has been reaped.
 #pragma once
 
 #include "ProgramStarter.h"

@@ -3,6 +3,7 @@
 #include "AsciiCase.h"
 #include "AtomicFile.h"
 #include "RegularFile.h"
+#include "Utf8.h"
 
 #include <cstdio>
 #include <fstream>
@@ -153,6 +154,15 @@ mode_t newFileMode() {
     return 0666 & ~currentUmask();
 }
 
+// Ends the text's last line, if it has no line break yet, so that what is appended starts a line
+// of its own. A carriage return already there (a file cut off inside "\r\n") only needs its
+// line feed: another "\r\n" would leave the return in that line's value.
+void endLastLine(std::string& text, std::string_view lineBreak) {
+    if (text.empty() || text.back() == '\n')
+        return;
+    text += text.back() == '\r' ? "\n" : lineBreak;
+}
+
 bool breaksLayout(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
@@ -172,7 +182,7 @@ std::string getPrivateProfileString(std::string_view section, std::string_view k
         if (where.keyLine)
             result = unquoted(where.keyLine->value);
     }
-    return std::string(result.substr(0, size - 1));
+    return std::string(firstCharacters(result, size - 1));
 }
 
 std::optional<std::string> withProfileString(std::string_view text, std::string_view section,
@@ -181,7 +191,7 @@ std::optional<std::string> withProfileString(std::string_view text, std::string_
     key = trimmed(key);
     if (section.empty() || key.empty() || breaksLayout(section) || breaksLayout(key) ||
         breaksLayout(value) || section.find(']') != std::string_view::npos ||
-        key.find('=') != std::string_view::npos)
+        key.find('=') != std::string_view::npos || key.front() == '[')
         return std::nullopt;
 
     const Line first = lineAt(text, 0);
@@ -198,15 +208,13 @@ std::optional<std::string> withProfileString(std::string_view text, std::string_
     } else if (where.sectionLastLine) {
         const Line& line = *where.sectionLastLine;
         updated = text.substr(0, line.end);
-        if (line.end == line.contentEnd)
-            updated += lineBreak;
+        endLastLine(updated, lineBreak);
         updated += entry;
         updated += lineBreak;
         updated += text.substr(line.end);
     } else {
         updated = text;
-        if (!updated.empty() && updated.back() != '\n')
-            updated += lineBreak;
+        endLastLine(updated, lineBreak);
         updated += "[" + std::string(section) + "]";
         updated += lineBreak;
         updated += entry;

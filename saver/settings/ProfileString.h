@@ -4,7 +4,8 @@
 //   do not count, and a value enclosed in matching quotes ('...' or "...") loses them;
 // - the first key of a given name wins, searched through the sections of the given name in
 //   file order; lines without '=' and lines before the first section are not keys;
-// - a read is cut to the buffer size minus one byte;
+// - a read is cut to the buffer size minus one, counted in characters (a Japanese path takes
+//   three bytes a character here where the Windows code page took two), never half of one;
 // - a write creates the file, the section or the key when needed, replaces a key's value in
 //   place and keeps every other byte of the file as it was. The new file is written beside the
 //   old one and renamed over it, so a crash leaves either the old or the new file, never half
@@ -25,14 +26,14 @@ namespace quillaro {
 inline constexpr std::size_t MaxProfileFileBytes = 64u << 20;
 
 // The value of key in section of file, or defaultValue when the file, section or key is missing;
-// either way at most size - 1 bytes (nothing for size 0).
+// either way at most size - 1 characters (nothing for size 0).
 std::string getPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue, std::size_t size,
                                     const std::filesystem::path& file);
 
 // Sets key in section of file to value. False, with the file as it was, when the file cannot be
 // read or replaced, or when a name or the value would break the line layout (a line break or
-// NUL anywhere, '=' in the key, ']' in the section, an empty name).
+// NUL anywhere, '=' in the key or '[' at its start, ']' in the section, an empty name).
 bool writePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::filesystem::path& file);
 

@@ -5,6 +5,7 @@
 #include "RegularFile.h"
 #include "Settings.h"
 #include "SettingsLocation.h"
+#include "Utf8.h"
 #include "platform/Notices.h"
 #include "platform/ProgramInfo.h"
 
@@ -15,6 +16,8 @@
 namespace quillaro {
 namespace {
 
+// The profile-string buffers, in characters with their closing NUL: a value keeps 255 characters,
+// a section or key name 127.
 constexpr std::size_t IniValueBufferSize = 256;
 constexpr std::size_t IniNameBufferSize = 128;
 
@@ -99,8 +102,8 @@ bool WriteIniStrings(std::string_view section, std::span<const IniEntry> entries
     std::vector<ProfileEntry> cut;
     cut.reserve(entries.size());
     for (const IniEntry& entry : entries)
-        cut.push_back({entry.key.substr(0, IniNameBufferSize - 1), entry.value});
-    return writePrivateProfileStrings(section.substr(0, IniNameBufferSize - 1), cut, file);
+        cut.push_back({firstCharacters(entry.key, IniNameBufferSize - 1), entry.value});
+    return writePrivateProfileStrings(firstCharacters(section, IniNameBufferSize - 1), cut, file);
 }
 
 bool FileExists(const std::string& path) {

@@ -21,9 +21,9 @@ inline constexpr const char* KeyBgmFile = "BGMﾌｧｲﾙ";
 // SettingsLocation), with every default and fall-back.
 void LoadSettings(const std::string& programFolder);
 
-// One value of the settings file (at most 255 bytes), or empty when it is missing.
+// One value of the settings file (at most 255 characters), or empty when it is missing.
 std::string ReadIniString(std::string_view section, std::string_view key, const std::string& file);
-// Writes one value (section and key count up to 127 bytes); failures are not reported.
+// Writes one value (section and key count up to 127 characters); failures are not reported.
 void WriteIniString(std::string_view section, std::string_view key, std::string_view value,
                     const std::string& file);
 

@@ -22,6 +22,16 @@ namespace {
 constexpr int ExitNoDisplay = 2;
 char fallbackProgramName[] = "Quillaro.scr"; // for a start with an empty argument list
 
+// Runs the event loop until the program's end. A run (/s, or no mode at all) shows no window of
+// its own, so it goes without the accessibility bridge that QApplication::exec sets up: the
+// bridge's session-bus connection would try to start a D-Bus daemon (dbus-launch) while the
+// renderer is starting, and a started one would outlive the run.
+int runLoop(const quillaro::ProgramInfo& program) {
+    const bool run =
+        program.commandLine.empty() || quillaro::ModeLetter(program.commandLine) == "S";
+    return run ? QCoreApplication::exec() : QApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -62,7 +72,7 @@ int main(int argc, char** argv) {
     handovers.run = Lumivane_S::load;
 
     LoadedForm form = Main(services, handovers);
-    int exitCode = end.requested() ? end.exitCode() : QApplication::exec();
+    int exitCode = end.requested() ? end.exitCode() : runLoop(program);
     end.allowTeardown();
     form.reset();
     return exitCode;

@@ -1,6 +1,8 @@
 // Screen capture on private Xvfb servers: known content drawn on the root window must come back
 // pixel for pixel as an independent capture sees it, through shared memory and through the plain
 // image request, on true-colour screens of depth 24 and 16 and on a 256-colour palette screen.
+#include <QGuiApplication>
+#include <QScreen>
 #include <gtest/gtest.h>
 // Xlib after GoogleTest: Xlib's macro None would break GoogleTest's own headers.
 #include "XvfbServer.h"
@@ -140,6 +142,54 @@ int segmentsOfThisProcess() {
 
 } // namespace
 
+namespace quillaro {
+void PrintTo(const ScreenArea& area, std::ostream* out) {
+    *out << area.width << "x" << area.height << "+" << area.x << "+" << area.y;
+}
+} // namespace quillaro
+
+namespace {
+
+// Adds a monitor of the area to the server's RandR list, marked primary or not.
+void addMonitor(Display* d, const char* name, bool primary, ScreenArea area) {
+    XRRMonitorInfo* monitor = XRRAllocateMonitor(d, 0);
+    monitor->name = XInternAtom(d, name, False);
+    monitor->primary = primary ? True : False;
+    monitor->x = area.x;
+    monitor->y = area.y;
+    monitor->width = area.width;
+    monitor->height = area.height;
+    monitor->mwidth = area.width / 4;
+    monitor->mheight = area.height / 4;
+    XRRSetMonitor(d, DefaultRootWindow(d), monitor);
+    XFree(monitor);
+    XSync(d, False);
+}
+
+// The screen Qt takes as its primary one on the server.
+ScreenArea toolkitPrimaryScreen(const XvfbServer& server) {
+    const char* before = std::getenv("DISPLAY");
+    const std::string display = before ? before : "";
+    setenv("DISPLAY", server.display().c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    ScreenArea area;
+    {
+        int argc = 1;
+        char name[] = "Lumivane_CTest";
+        char* argv[] = {name, nullptr};
+        QGuiApplication app(argc, argv);
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        area = {screen.x(), screen.y(), screen.width(), screen.height()};
+    }
+    if (before)
+        setenv("DISPLAY", display.c_str(), 1);
+    else
+        unsetenv("DISPLAY");
+    return area;
+}
+
+} // namespace
+
 TEST(PixelsFromTwips, TruncatesLikeTheToolkitsIntegerDivision) {
     EXPECT_EQ(PixelsFromTwips(15360, TwipsPerPixel), 1024);
     EXPECT_EQ(PixelsFromTwips(15374, TwipsPerPixel), 1024);
@@ -200,6 +250,21 @@ TEST(GrabDesktop, FallsBackToThePlainImageRequestWithoutSharedMemory) {
     EXPECT_TRUE(samePixels(picture.bitmap(), server.grabRoot()));
 }
 
+// Shared memory reads a large area a band of rows at a time through one small segment: the rows
+// must come back in place, the last and shorter band included, from anywhere on the screen.
+TEST(CaptureRootArea, AnAreaOfManyBandsComesBackWithoutASeam) {
+    for (int depth : {24, 16}) {
+        SCOPED_TRACE(depth);
+        XvfbServer server(1280, 1024, depth);
+        auto x = connect(server);
+        paintDesktop(x.display());
+        const auto shared =
+            captureRootArea(x.display(), 100, 50, 1000, 700, CaptureMethod::SharedMemory);
+        ASSERT_TRUE(shared);
+        EXPECT_TRUE(samePixels(shared->image, crop(server.grabRoot(), 100, 50, 1000, 700)));
+    }
+}
+
 TEST(GrabDesktop, SixteenBitScreenGivesTheColoursTheServerShows) {
     XvfbServer server(400, 300, 16);
     auto x = connect(server);
@@ -247,22 +312,28 @@ TEST(GrabDesktop, TakesThePrimaryMonitorFromItsCorner) {
     auto x = connect(server);
     Display* d = x.display();
     paintDesktop(d);
-    XRRMonitorInfo* monitor = XRRAllocateMonitor(d, 0);
-    monitor->name = XInternAtom(d, "QUILLARO-TEST", False);
-    monitor->primary = True;
-    monitor->x = 100;
-    monitor->y = 50;
-    monitor->width = 320;
-    monitor->height = 240;
-    monitor->mwidth = 85;
-    monitor->mheight = 64;
-    XRRSetMonitor(d, DefaultRootWindow(d), monitor);
-    XFree(monitor);
-    XSync(d, False);
+    addMonitor(d, "QUILLARO-TEST", true, {100, 50, 320, 240});
 
     EXPECT_EQ(primaryMonitorArea(d), (ScreenArea{100, 50, 320, 240}));
     const quillaro::Picture picture = GrabDesktop(d);
     EXPECT_TRUE(samePixels(picture.bitmap(), crop(server.grabRoot(), 100, 50, 320, 240)));
+}
+
+// With no monitor marked primary the toolkit takes the first one as its screen, and the run form
+// is that screen's size: the capture must be that screen too, not the whole root.
+TEST(GrabDesktop, WithoutAPrimaryMonitorTakesTheToolkitsScreen) {
+    XvfbServer server(640, 480);
+    auto x = connect(server);
+    Display* d = x.display();
+    paintDesktop(d);
+    addMonitor(d, "QUILLARO-LEFT", false, {0, 0, 320, 240});
+    addMonitor(d, "QUILLARO-RIGHT", false, {320, 0, 320, 480});
+
+    const ScreenArea toolkit = toolkitPrimaryScreen(server);
+    EXPECT_EQ(toolkit, (ScreenArea{0, 0, 320, 240}));
+    EXPECT_EQ(primaryMonitorArea(d), toolkit);
+    const quillaro::Picture picture = GrabDesktop(d);
+    EXPECT_TRUE(samePixels(picture.bitmap(), crop(server.grabRoot(), 0, 0, 320, 240)));
 }
 
 TEST(GrabWindowArea, MeasuresFromTheFrameOrFromTheWindowItself) {

@@ -214,4 +214,10 @@ TEST(Bmp24Saver, MissingFolderAndEmptyPictureFailCleanly) {
     EXPECT_FALSE(saveBmp24(Image24(), dir / "Lumivane.bmp"));
     EXPECT_FALSE(saveBmp24(gradient(2, 2), dir.path() / ""));
     EXPECT_TRUE(namesIn(dir.path()).empty());
+
+    // Something other than a file in the picture's place stays where it is.
+    fs::create_directory(dir / "Lumivane.bmp");
+    EXPECT_FALSE(saveBmp24(gradient(2, 2), dir / "Lumivane.bmp"));
+    EXPECT_TRUE(fs::is_directory(dir / "Lumivane.bmp"));
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"Lumivane.bmp"});
 }

@@ -108,3 +108,23 @@ TEST(PixelDecoder, LayoutsItCannotReadGiveTheEmptyPicture) {
     EXPECT_TRUE(decoder.decode({nullptr, 4, 2, 16, 32, false}).empty());
     EXPECT_TRUE(decoder.decode({bytes.data(), 0, 2, 16, 32, false}).empty());
 }
+
+// Bands of rows decode into their place in a larger picture; one that would not fit there is
+// refused and the picture stays as it was.
+TEST(PixelDecoder, BandsOfRowsGoToTheirPlaceAndNeverPastThePicture) {
+    const auto decoder = PixelDecoder::trueColor(Rgb565);
+    Image24 picture(2, 3, {9, 9, 9});
+    const std::vector<std::uint8_t> band = row({0xF800, 0x001F, 0x07E0, 0xFFFF}, 2, false);
+    ASSERT_TRUE(decoder.decodeInto({band.data(), 2, 2, 4, 16, false}, picture, 1));
+    EXPECT_EQ(picture.pixel(0, 0), (Rgb{9, 9, 9}));
+    EXPECT_EQ(picture.pixel(0, 1), (Rgb{255, 0, 0}));
+    EXPECT_EQ(picture.pixel(1, 1), (Rgb{0, 0, 255}));
+    EXPECT_EQ(picture.pixel(0, 2), (Rgb{0, 255, 0}));
+    EXPECT_EQ(picture.pixel(1, 2), (Rgb{255, 255, 255}));
+
+    const Image24 before = picture;
+    EXPECT_FALSE(decoder.decodeInto({band.data(), 2, 2, 4, 16, false}, picture, 2)); // past it
+    EXPECT_FALSE(decoder.decodeInto({band.data(), 2, 2, 4, 16, false}, picture, -1));
+    EXPECT_FALSE(decoder.decodeInto({band.data(), 1, 2, 4, 16, false}, picture, 0)); // narrower
+    EXPECT_EQ(picture, before);
+}

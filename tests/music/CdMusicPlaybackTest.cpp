@@ -1,5 +1,6 @@
 // Audio-CD music on the real sound output, from disc images the tests write: the whole disc or
 // one track repeated, data tracks left out, unreadable stretches and discs taken away.
+#include "FileText.h"
 #include "MusicPlayback.h"
 #include "ToneAnalysis.h"
 #include "music/Lumivane_BGM.h"
@@ -186,4 +187,39 @@ TEST_F(MusicPlayback, TheCdPrintsNothingOnTheTerminal) {
     EXPECT_EQ(printedBy(dir / "alsa.txt", everything), "");
     setenv("SDL_AUDIODRIVER", "disk", 1);
     EXPECT_EQ(printedBy(dir / "disk.txt", everything), "");
+}
+
+// A drive that cannot be read when the first play starts (a real one still spinning up) makes
+// paranoia refuse the disc: that play ends, and once the disc reads again a later play is heard,
+// through plain sector reads.
+TEST_F(MusicPlayback, ACdReaderThatCouldNotStartDoesNotSilenceTheLaterPlays) {
+    const auto cue = writeCdImage(dir.path(), discTracks());
+    setenv("CDROM", cue.c_str(), 1);
+    auto opened = CdioDrive::open(CdReadMethod::Paranoia);
+    ASSERT_TRUE(opened);
+    std::unique_ptr<CdDrive> drive = std::move(*opened);
+    ASSERT_EQ(drive->media(), CdMedia::Present);
+    const std::int32_t from = drive->toc().startOf(1), to = drive->toc().endOf(1);
+
+    const std::filesystem::path bin = dir / "disc.bin";
+    const std::string disc = readFile(bin);
+    std::filesystem::resize_file(bin, 0);
+    ASSERT_TRUE(drive->play(from, to));
+    auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (drive->playing() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(PollPeriod);
+    ASSERT_FALSE(drive->playing());
+    EXPECT_TRUE(drive->readFailed());
+
+    writeFile(bin, disc);
+    ASSERT_TRUE(drive->play(from, to));
+    deadline = std::chrono::steady_clock::now() + 30s;
+    while (drive->playing() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(PollPeriod);
+    ASSERT_FALSE(drive->playing());
+    EXPECT_FALSE(drive->readFailed());
+    EXPECT_EQ(drive->position(), to);
+    drive.reset();
+    const std::vector<int> labels = labelWindows(readOutput(output()), DiscTones);
+    EXPECT_TRUE(startsWith(toneSequence(labels, MinRun), {0, 1})) << describe(labels);
 }

@@ -196,3 +196,27 @@ TEST_F(CdPcmPlayerTest, AStopIsSeenAfterTheSectorBeingReadNotAfterTheWholeBatch)
     std::lock_guard lock(readGate->mutex);
     EXPECT_EQ(readGate->sectorsRead, 1) << "the worker read on after the stop";
 }
+
+// A reader that could not be made (a drive that is not ready yet) spoils only the play that
+// asked for it: the next play asks again, and plays.
+TEST_F(CdPcmPlayerTest, AReaderThatFailedToStartIsAskedForAgainAtTheNextPlay) {
+    readGate->released = true;
+    auto asked = std::make_shared<int>(0);
+    CdPcmPlayer player(output, [gate = readGate, asked]() -> std::unique_ptr<CdSectorReader> {
+        if (++*asked == 1)
+            return nullptr;
+        return std::make_unique<GatedReader>(gate);
+    });
+    ASSERT_TRUE(player.play(0, 20));
+    ASSERT_TRUE(playEnds(player));
+    EXPECT_TRUE(player.readFailed());
+    EXPECT_EQ(*asked, 1);
+
+    ASSERT_TRUE(player.play(0, 20));
+    ASSERT_TRUE(playEnds(player));
+    EXPECT_FALSE(player.readFailed());
+    EXPECT_EQ(player.position(), 20) << "heard to the end of the range";
+    EXPECT_EQ(*asked, 2);
+    std::lock_guard lock(readGate->mutex);
+    EXPECT_EQ(readGate->sectorsRead, 20);
+}

@@ -10,6 +10,9 @@
 #include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
+#include <pthread.h>
+#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -86,18 +89,54 @@ TEST(PrivateFolder, AFolderOfAnotherUserFails) {
     EXPECT_FALSE(createPrivateFolder(folder));
 }
 
-TEST(DetachedProgramStarter, ReturnsThePidAndLeavesNoChildBehind) {
+// The program starts as a new program would: in a process group of its own, with no signal
+// blocked or ignored whatever the saver did with them, and once it has ended it is no zombie of
+// ours.
+TEST(DetachedProgramStarter, StartsTheProgramOnItsOwnAndLeavesNoZombie) {
     TempDir dir;
-    auto pidFile = dir / "pid";
+    auto status = dir / "status";
+    sigset_t blocked, before;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGUSR1);
+    ASSERT_EQ(pthread_sigmask(SIG_BLOCK, &blocked, &before), 0);
+    auto oldUsr2 = std::signal(SIGUSR2, SIG_IGN);
     DetachedProgramStarter starter;
-    auto pid = starter.startProgram("/bin/sh", {"-c", "echo $$ > " + pidFile.string()});
+    auto pid = starter.startProgram(
+        "/bin/sh", {"-c", "exec cat /proc/self/stat /proc/self/status > " + status.string()});
+    std::signal(SIGUSR2, oldUsr2);
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
     ASSERT_TRUE(pid.has_value());
     EXPECT_GT(*pid, 0);
-    EXPECT_EQ(waitForContent(pidFile, std::chrono::seconds(30)), std::to_string(*pid));
-    // Not our child: nothing to reap, so it can never linger as our zombie.
+
+    ASSERT_FALSE(waitForContent(status, std::chrono::seconds(30)).empty());
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (starter.isRunning(*pid) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::ifstream in(status);
+    std::string stat;
+    std::getline(in, stat);
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string state;
+    long parent = 0, group = 0, session = 0;
+    fields >> state >> parent >> group >> session;
+    EXPECT_EQ(group, *pid) << "a process group of its own";
+    EXPECT_EQ(session, getsid(0)) << "in the saver's session";
+    // The masks are hexadecimal, signal n in bit n - 1.
+    std::map<std::string, unsigned long long> masks;
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("SigBlk:", 0) == 0 || line.rfind("SigIgn:", 0) == 0)
+            masks[line.substr(0, 6)] = std::stoull(line.substr(7), nullptr, 16);
+    ASSERT_EQ(masks.count("SigBlk"), 1u);
+    EXPECT_EQ(masks["SigBlk"], 0u) << "nothing blocked";
+    EXPECT_EQ(masks["SigIgn"] & (1ull << (SIGUSR1 - 1)), 0u);
+    EXPECT_EQ(masks["SigIgn"] & (1ull << (SIGUSR2 - 1)), 0u) << "what the saver ignores is not";
+
+    // Reaped by the saver as soon as it has ended, so no zombie stays behind.
+    while (std::filesystem::exists("/proc/" + std::to_string(*pid)) &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(*pid)));
     errno = 0;
-    EXPECT_EQ(waitpid(static_cast<pid_t>(*pid), nullptr, WNOHANG), -1);
-    EXPECT_EQ(errno, ECHILD);
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
     EXPECT_EQ(errno, ECHILD);
 }

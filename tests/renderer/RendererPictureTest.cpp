@@ -2,14 +2,21 @@
 // flat grey floor when there is no usable picture.
 #include "Bmp24.h"
 #include "Bmp24Writer.h"
+#include "FileText.h"
 #include "RendererRun.h"
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <optional>
+#include <sstream>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace quillaro::test;
 using namespace std::chrono_literals;
@@ -98,40 +105,6 @@ Hue verdict(const FloorSample& ray) {
     return (known >= 4 && best.second * 5 >= known * 3) ? best.first : Hue::Unknown;
 }
 
-// The colours met going round the floor, each run of equal verdicts once, starting from the
-// first change so that a run split by the starting ray is counted once.
-std::vector<Hue> colourCycle(const std::vector<FloorSample>& rays) {
-    std::vector<Hue> verdicts;
-    for (const auto& ray : rays)
-        if (Hue v = verdict(ray); v != Hue::Unknown)
-            verdicts.push_back(v);
-    std::vector<Hue> cycle;
-    for (Hue v : verdicts)
-        if (cycle.empty() || cycle.back() != v)
-            cycle.push_back(v);
-    if (cycle.size() > 1 && cycle.front() == cycle.back())
-        cycle.pop_back();
-    return cycle;
-}
-
-std::string describe(const std::vector<Hue>& cycle) {
-    std::string text;
-    for (Hue h : cycle)
-        text += std::string(text.empty() ? "" : " ") + name(h);
-    return text;
-}
-
-bool isRotationOf(std::vector<Hue> cycle, const std::vector<Hue>& expected) {
-    if (cycle.size() != expected.size())
-        return false;
-    for (std::size_t i = 0; i < cycle.size(); ++i) {
-        if (cycle == expected)
-            return true;
-        std::rotate(cycle.begin(), cycle.begin() + 1, cycle.end());
-    }
-    return false;
-}
-
 // A picture of four quadrants: red top left, blue top right, magenta bottom right, white
 // bottom left. Its odd width makes rows that are not a multiple of 4 bytes long.
 constexpr std::uint32_t QuadWidth = 397;
@@ -178,10 +151,6 @@ GreyShare greyShare(const RgbImage& image, ScreenPoint origin) {
             levels.empty() ? 0.0 : levels[levels.size() / 2]};
 }
 
-std::filesystem::path artefact(const std::string& file) {
-    return std::filesystem::path(QUILLARO_BIN_DIR).parent_path() / file;
-}
-
 void endWithEscape(RendererRun& run) {
     run.focusAndPress("Escape");
     auto status = run.process().waitFor(EndTimeout);
@@ -190,34 +159,108 @@ void endWithEscape(RendererRun& run) {
     EXPECT_EQ(status->code, 0);
 }
 
+// The colours seen across one quadrant of the floor, given by the signs of its x and z in the
+// floor's own frame, once the scene has turned by orbit degrees about the vertical axis.
+FloorSample sampleQuadrant(const RgbImage& image, ScreenPoint origin, double orbit, int xSign,
+                           int zSign) {
+    FloorSample samples{0.0, {}};
+    const double turn = orbit * 3.14159265358979323846 / 180.0;
+    for (double r = InnerRadius + 20; r <= OuterRadius; r += RadiusStep) {
+        for (double a = 15.0; a <= 75.0; a += 10.0) {
+            const double x = xSign * r * std::cos(a * 3.14159265358979323846 / 180.0);
+            const double z = zSign * r * std::sin(a * 3.14159265358979323846 / 180.0);
+            // glRotatef about +y: x turns towards -z.
+            const double turnedX = x * std::cos(turn) + z * std::sin(turn);
+            const double turnedZ = -x * std::sin(turn) + z * std::cos(turn);
+            auto p = projectFloorPoint(turnedX, turnedZ, origin.x, origin.y);
+            if (p.x >= 0 && p.y >= 0 && p.x < image.width && p.y < image.height)
+                ++samples.counts[classify(image.at(p.x, p.y))];
+        }
+    }
+    return samples;
+}
+
+// One frame of the renderer held on the screen: the hook stopped the program right after it.
+struct StoppedFrame {
+    std::optional<RgbImage> image;
+    ScreenPoint origin{0, 0};
+    double orbit = 0.0; // the scene's turn in that frame, in degrees
+};
+
+bool stopped(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const std::size_t close = text.rfind(')');
+    return close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'T';
+}
+
+// Runs the renderer until it has shown frame n, grabs the screen, then lets it go and ends it.
+StoppedFrame stopAtFrame(const XvfbServer& server, const TempDir& cache, int n) {
+    TempDir logs;
+    const auto log = logs / "frames.txt";
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    RendererRun run(
+        server, cache,
+        {{"LD_PRELOAD", QUILLARO_FRAME_HOOK},
+         {"QUILLARO_FRAME_LOG", log.string()},
+         {"QUILLARO_FRAME_STOP", std::to_string(n)},
+         // The hook comes before the sanitizer's runtime in the library list.
+         {"ASAN_OPTIONS", std::string(asan ? asan : "") + ":verify_asan_link_order=0"}});
+    StoppedFrame frame;
+    const auto deadline = std::chrono::steady_clock::now() + StartTimeout;
+    while (!stopped(run.process().pid()) && run.process().running() &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    if (stopped(run.process().pid())) {
+        std::istringstream lines(readFile(log));
+        std::string line, last;
+        while (std::getline(lines, line))
+            last = line;
+        long frameNumber = 0;
+        if (std::sscanf(last.c_str(), "frame %ld ns %*d orbit %lf", &frameNumber, &frame.orbit) ==
+                2 &&
+            frameNumber == n) {
+            frame.image = server.grabRoot();
+            frame.origin = windowOrigin(server, server.findWindows(RendererTitle).front());
+        }
+        run.process().signal(SIGCONT);
+    }
+    if (run.waitUntilAnimating(StartTimeout))
+        endWithEscape(run);
+    return frame;
+}
+
+std::filesystem::path artefact(const std::string& file) {
+    return std::filesystem::path(QUILLARO_BIN_DIR).parent_path() / file;
+}
+
 } // namespace
 
-TEST(RendererPicture, FloorShowsTheHandoffPictureMirrored) {
+TEST(RendererPicture, FloorShowsTheHandoffPictureMirroredLeftToRight) {
     XvfbServer server;
     TempDir cache;
     placeHandoff(cache, quadrantPicture());
-    RendererRun run(server, cache);
-    ASSERT_TRUE(run.waitUntilAnimating(StartTimeout));
-    auto origin = windowOrigin(server, run.window());
+    const StoppedFrame frame = stopAtFrame(server, cache, 25);
+    ASSERT_TRUE(frame.image) << "the renderer never stopped at its frame";
+    XvfbServer::savePng(*frame.image, artefact("renderer-floor-picture.png"));
 
-    // Going round the floor clockwise on the screen, the picture read clockwise (red, blue,
-    // magenta, white) must come out reversed, whatever the scene's turn: the mirror.
-    const std::vector<Hue> mirrored = {Hue::Red, Hue::Neutral, Hue::Magenta, Hue::Blue};
-    const std::vector<Hue> unmirrored = {Hue::Red, Hue::Blue, Hue::Magenta, Hue::Neutral};
-    for (int shot = 0; shot < 3; ++shot) {
-        if (shot > 0) {
-            ASSERT_TRUE(run.waitForFreshFrames(30s));
-        }
-        auto image = server.grabRoot();
-        if (shot == 0)
-            XvfbServer::savePng(image, artefact("renderer-floor-picture.png"));
-        auto cycle = colourCycle(sampleFloor(image, origin));
-        EXPECT_TRUE(isRotationOf(cycle, mirrored))
-            << "shot " << shot << ": round the floor " << describe(cycle)
-            << (isRotationOf(cycle, unmirrored) ? " (not mirrored)" : "");
+    // The picture's left edge lies on the floor's +x side and its bottom edge on the side
+    // nearest the camera (+z): a reflection of the picture, mirrored left to right only. Each
+    // corner would move under a top-bottom flip, an upside-down turn or no mirror at all.
+    const std::pair<const char*, Hue> quadrants[] = {
+        {"top left, far right", Hue::Red},
+        {"top right, far left", Hue::Blue},
+        {"bottom right, near left", Hue::Magenta},
+        {"bottom left, near right", Hue::Neutral},
+    };
+    const int signs[4][2] = {{1, -1}, {-1, -1}, {-1, 1}, {1, 1}}; // x, z of each floor quadrant
+    for (int q = 0; q < 4; ++q) {
+        const Hue seen = verdict(
+            sampleQuadrant(*frame.image, frame.origin, frame.orbit, signs[q][0], signs[q][1]));
+        EXPECT_EQ(seen, quadrants[q].second)
+            << "picture " << quadrants[q].first << " shows " << name(seen) << " at a turn of "
+            << frame.orbit << " degrees";
     }
-    EXPECT_TRUE(run.process().running());
-    endWithEscape(run);
 }
 
 TEST(RendererPicture, WithoutAPictureTheFloorIsFlatGrey) {

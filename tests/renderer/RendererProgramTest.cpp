@@ -153,6 +153,20 @@ TEST(RendererProgram, OnlyEscapeEndsIt) {
     EXPECT_EQ(run.standardError(), "");
 }
 
+// The window starts at 1024 x 768: only on a screen of another size does full screen show.
+TEST(RendererProgram, FillsAScreenLargerThanItsStartingSize) {
+    XvfbServer server(1600, 900);
+    TempDir cache;
+    RendererRun run(server, cache);
+    ASSERT_TRUE(run.waitUntilAnimating(StartTimeout));
+    const ScreenPoint origin = windowOrigin(server, run.window());
+    EXPECT_EQ(origin.x, 0);
+    EXPECT_EQ(origin.y, 0);
+    EXPECT_EQ(windowSize(server, run.window()), std::make_pair(1600, 900));
+    run.focusAndPress("Escape");
+    ASSERT_TRUE(run.process().waitFor(EndTimeout));
+}
+
 TEST(RendererProgram, HidesTheCursorOverItsWindowWhileRunning) {
     XvfbServer server;
     TempDir cache;

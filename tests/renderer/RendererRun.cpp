@@ -26,9 +26,10 @@ std::string readAll(const std::filesystem::path& path) {
     return text.str();
 }
 
-ProcessOptions rendererOptions(const XvfbServer& server, const TempDir& cache,
-                               const TempDir& logs) {
+ProcessOptions rendererOptions(const XvfbServer& server, const TempDir& cache, const TempDir& logs,
+                               const std::map<std::string, std::string>& extraEnv) {
     auto options = server.options();
+    options.setEnv.insert(extraEnv.begin(), extraEnv.end());
     options.setEnv["XDG_CACHE_HOME"] = cache.path().string();
     options.stdoutFile = logs / "stdout.txt";
     options.stderrFile = logs / "stderr.txt";
@@ -49,9 +50,10 @@ void placeHandoff(const TempDir& cache, std::span<const std::uint8_t> bytes) {
         throw std::runtime_error("cannot write the hand-off file");
 }
 
-RendererRun::RendererRun(const XvfbServer& server, const TempDir& cache)
+RendererRun::RendererRun(const XvfbServer& server, const TempDir& cache,
+                         const std::map<std::string, std::string>& extraEnv)
     : server_(server), process_(std::filesystem::path(QUILLARO_BIN_DIR) / "Quillaro.dll",
-                                rendererOptions(server, cache, logs_)) {}
+                                rendererOptions(server, cache, logs_, extraEnv)) {}
 
 bool RendererRun::waitUntilAnimating(std::chrono::milliseconds timeout) {
     auto deadline = std::chrono::steady_clock::now() + timeout;

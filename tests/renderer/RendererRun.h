@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <span>
 #include <vector>
@@ -26,8 +27,10 @@ void placeHandoff(const TempDir& cache, std::span<const std::uint8_t> bytes);
 
 class RendererRun {
 public:
-    // Starts the program; the caller then waits for it with waitUntilAnimating().
-    RendererRun(const XvfbServer& server, const TempDir& cache);
+    // Starts the program, with extraEnv added to its environment; the caller then waits for it
+    // with waitUntilAnimating().
+    RendererRun(const XvfbServer& server, const TempDir& cache,
+                const std::map<std::string, std::string>& extraEnv = {});
 
     // The renderer's window once it exists and has drawn at least two different frames;
     // false as soon as the program has ended.

@@ -17,6 +17,7 @@
 
 #include <QImage>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fstream>
@@ -84,6 +85,11 @@ std::optional<RgbImage> readHandoff(const fs::path& file) {
     return ::testing::AssertionSuccess();
 }
 
+// Whether the process has a library of that name loaded.
+bool loads(pid_t pid, const std::string& library) {
+    return readFile("/proc/" + std::to_string(pid) + "/maps").find(library) != std::string::npos;
+}
+
 // The process whose program file is the one given, or 0.
 pid_t processRunning(const fs::path& program) {
     std::unique_ptr<DIR, int (*)(DIR*)> proc(opendir("/proc"), closedir);
@@ -114,6 +120,7 @@ protected:
     fs::path cache = dir / "cache";
     fs::path handoff = cache / "v_kord" / "Lumivane.bmp";
     fs::path audioOut = dir / "heard.raw";
+    fs::path busLaunches = dir / "dbus-launches.txt";
     RgbImage desktop = desktopPicture(1024, 768);
 
     void SetUp() override {
@@ -121,6 +128,11 @@ protected:
         fs::create_directories(cache);
         fs::create_directories(dir / "runtime");
         fs::permissions(dir / "runtime", fs::perms::owner_all);
+        // A session-bus launcher that notes being asked: a run must not start a bus daemon.
+        fs::create_directories(dir / "bin");
+        std::ofstream(dir / "bin" / "dbus-launch")
+            << "#!/bin/sh\necho \"$@\" >> '" << busLaunches.string() << "'\nexit 1\n";
+        fs::permissions(dir / "bin" / "dbus-launch", fs::perms::owner_all);
         for (const char* program : {"Quillaro.scr", "Quillaro.dll"})
             fs::copy_file(fs::path(QUILLARO_BIN_DIR) / program, programFolder / program);
         xvfb.setRootPicture(desktop);
@@ -138,6 +150,9 @@ protected:
         opts.setEnv["XDG_RUNTIME_DIR"] = (dir / "runtime").string();
         opts.setEnv["SDL_AUDIODRIVER"] = "disk";
         opts.setEnv["SDL_DISKAUDIOFILE"] = audioOut.string();
+        const char* path = std::getenv("PATH");
+        opts.setEnv["PATH"] = (dir / "bin").string() + ":" + (path ? path : "/usr/bin:/bin");
+        opts.unsetEnv.push_back("DBUS_SESSION_BUS_ADDRESS");
         opts.stderrFile = dir / "saver-stderr.txt";
         return ChildProcess(programFolder / "Quillaro.scr", opts);
     }
@@ -193,6 +208,8 @@ TEST_F(SaverRun, DesktopGoesToTheRendererAsTheScreenShowsItAndEscapeEndsTheRun) 
 
     const pid_t renderer = processRunning(programFolder / "Quillaro.dll");
     EXPECT_NE(renderer, 0);
+    // A run without music never loads the sound libraries, whose loading delays every start.
+    EXPECT_FALSE(loads(saver.pid(), "libSDL2"));
     pressEscape(window);
     auto status = endAfter(saver, "Escape");
     ASSERT_TRUE(status) << "the saver did not end after Escape";
@@ -202,6 +219,7 @@ TEST_F(SaverRun, DesktopGoesToTheRendererAsTheScreenShowsItAndEscapeEndsTheRun) 
     EXPECT_TRUE(xvfb.findWindows(RunFormTitle).empty());
     EXPECT_EQ(processRunning(programFolder / "Quillaro.dll"), 0);
     EXPECT_EQ(readFile(dir / "saver-stderr.txt"), "");
+    EXPECT_FALSE(fs::exists(busLaunches)) << "the run tried to start a D-Bus session bus";
 }
 
 TEST_F(SaverRun, PictureFileGoesToTheRendererMirroredAtItsOwnSize) {
@@ -401,6 +419,7 @@ TEST_F(SaverRun, MusicPlaysDuringTheRunAndTheRunEndsCleanlyWithIt) {
     }
     ASSERT_GE(std::count(heard.begin(), heard.end(), 0) * AnalysisWindow, size_t{TestRate})
         << describe(heard);
+    EXPECT_TRUE(loads(saver.pid(), "libSDL2_mixer")) << "the sound came from elsewhere";
 
     // Music still playing when the renderer goes: the teardown stops it and the sound output
     // closes without a crash or a word on the terminal.

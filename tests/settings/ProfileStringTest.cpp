@@ -77,7 +77,7 @@ TEST_F(ProfileString, MatchingQuotesAreStripped) {
     EXPECT_EQ(get(ini, "Section", "padded"), " kept blanks ");
 }
 
-TEST_F(ProfileString, ReadIsCutToTheBufferSizeLessOne) {
+TEST_F(ProfileString, ReadIsCutToTheBufferSizeLessOneCharacter) {
     std::string longValue(300, 'v');
     longValue[254] = 'L';
     longValue[255] = 'X';
@@ -88,6 +88,13 @@ TEST_F(ProfileString, ReadIsCutToTheBufferSizeLessOne) {
     EXPECT_EQ(get(ini, "Section", "key", 2), "v");
     EXPECT_EQ(get(ini, "Section", "key", 1), "");
     EXPECT_EQ(get(ini, "Section", "key", 0), "");
+
+    // Characters, not bytes, and never half of one; a stray byte counts as one of its own.
+    writeFile(ini, "[Section]\njp=画像ﾌｧｲﾙ\nstray=\xff画\xe7\x94x\n");
+    EXPECT_EQ(get(ini, "Section", "jp", 4), "画像ﾌ");
+    EXPECT_EQ(get(ini, "Section", "jp", 256), "画像ﾌｧｲﾙ");
+    EXPECT_EQ(get(ini, "Section", "stray", 3), "\xff画");
+    EXPECT_EQ(get(ini, "Section", "stray", 5), "\xff画\xe7\x94");
 }
 
 TEST_F(ProfileString, FirstOfDuplicateKeysAndSectionsWins) {
@@ -201,6 +208,20 @@ TEST_F(ProfileString, WriteKeepsCommentsAndUnrelatedKeysByteForByte) {
     EXPECT_EQ(readFile(ini), expected + "\r\n[New]\r\nn=v\r\n");
 }
 
+// Found by fuzzing: a last line that ends in a carriage return without its line feed (a file cut
+// off in the middle of "\r\n") took the new key into its own value. Its line break is completed,
+// so its own value stays as it read before.
+TEST_F(ProfileString, WriteAfterALastLineEndingInABareCarriageReturnStartsANewLine) {
+    writeFile(ini, "[Section]\r\npicture=/pics/sea.jpg\r");
+    ASSERT_TRUE(writePrivateProfileString("Section", "music", "/music/a.mp3", ini));
+    EXPECT_EQ(get(ini, "Section", "picture"), "/pics/sea.jpg");
+    EXPECT_EQ(get(ini, "Section", "music"), "/music/a.mp3");
+    ASSERT_TRUE(writePrivateProfileString("Other", "key", "v", ini));
+    EXPECT_EQ(get(ini, "Other", "key"), "v");
+    EXPECT_EQ(readFile(ini),
+              "[Section]\r\npicture=/pics/sea.jpg\r\nmusic=/music/a.mp3\r\n[Other]\r\nkey=v\r\n");
+}
+
 TEST_F(ProfileString, WriteReplacesTheFirstOfDuplicateKeys) {
     writeFile(ini, "[Section]\nkey=1\nkey=2\n[section]\nKEY=3\n");
     ASSERT_TRUE(writePrivateProfileString("Section", "key", "x", ini));
@@ -216,7 +237,12 @@ TEST_F(ProfileString, WriteRefusesTextThatWouldBreakTheLayout) {
     EXPECT_FALSE(writePrivateProfileString("Sec]tion", "key", "v", ini));
     EXPECT_FALSE(writePrivateProfileString("Section", " ", "v", ini));
     EXPECT_FALSE(writePrivateProfileString("", "key", "v", ini));
+    // Found by fuzzing: "[k=a]b" reads as a section header, so the value could never be read back.
+    EXPECT_FALSE(writePrivateProfileString("Section", "[k", "a]b", ini));
+    EXPECT_FALSE(writePrivateProfileString("Section", " [k", "v", ini));
     EXPECT_EQ(readFile(ini), "[Section]\nkey=old\n");
+    EXPECT_TRUE(writePrivateProfileString("Section", "k[", "a]b", ini));
+    EXPECT_EQ(get(ini, "Section", "k["), "a]b");
 }
 
 TEST_F(ProfileString, WriteKeepsPermissionsAndLeavesNoTemporaryFile) {

@@ -221,6 +221,32 @@ TEST_F(LoadSettingsTest, APathOfMoreThan255BytesIsCutAndThenCleared) {
     EXPECT_EQ(settings().Capture, "0");
 }
 
+// Japanese paths take three bytes a character: 127 of them are 381 bytes, yet well within the
+// 255 characters a value holds.
+TEST_F(LoadSettingsTest, PathsOfUpTo255CharactersSurviveWhateverTheirBytes) {
+    auto japanese = [](std::size_t count) {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i)
+            text += "写";
+        return text;
+    };
+    // Two folders, since one name holds at most 255 bytes.
+    std::filesystem::path deep = files / japanese(64) / japanese(59);
+    std::filesystem::create_directories(deep);
+    std::string longPicture = (deep / (japanese(4) + ".jpg")).string();
+    std::string longMusic = (deep / (japanese(4) + ".mp3")).string();
+    writeFile(longPicture, "jpeg");
+    writeFile(longMusic, "mp3");
+    ASSERT_GT(longPicture.size(), 381u);
+    settingsFile("1", &longPicture, "2", nullptr, &longMusic);
+    LoadSettings(folder);
+    EXPECT_EQ(settings().ImageFile, longPicture);
+    EXPECT_EQ(settings().Capture, "1");
+    EXPECT_EQ(settings().ImageFolder, deep.string());
+    EXPECT_EQ(settings().BgmFile, longMusic);
+    EXPECT_EQ(settings().BgmKind, 2);
+}
+
 // --- Path helpers and the settings-file wrappers ---
 
 TEST(FileExists, RegularFilesOnly) {
@@ -250,7 +276,7 @@ TEST(ParentFolder, CutsAtTheLastSlashAndKeepsTheRoot) {
     EXPECT_EQ(ParentFolder("/home/u/ピクチャ/写真.jpg"), "/home/u/ピクチャ");
 }
 
-TEST(IniStrings, ReadStopsAtNulAnd255BytesWriteCutsNamesAt127) {
+TEST(IniStrings, ReadStopsAtNulAnd255CharactersWriteCutsNamesAt127) {
     TempDir dir;
     std::string file = (dir / "Quillaro.ini").string();
     using namespace std::string_literals;
@@ -263,6 +289,17 @@ TEST(IniStrings, ReadStopsAtNulAnd255BytesWriteCutsNamesAt127) {
     std::string key(200, 'k');
     WriteIniString("Section", key, "v", file);
     EXPECT_EQ(ReadIniString("Section", key.substr(0, 127), file), "v");
+
+    // Values count 255 characters and names 127, never half of one.
+    std::string kana, kanaKey;
+    for (int i = 0; i < 300; ++i)
+        kana += "ﾌ";
+    for (int i = 0; i < 200; ++i)
+        kanaKey += "区";
+    writeFile(file, "[Section]\nkana=x" + kana + "\n");
+    EXPECT_EQ(ReadIniString("Section", "kana", file), "x" + kana.substr(0, 254 * 3));
+    WriteIniString("Section", kanaKey, kana, file);
+    EXPECT_EQ(ReadIniString("Section", kanaKey.substr(0, 127 * 3), file), kana.substr(0, 255 * 3));
     WriteIniString("Section", "BGM区分", "2", file);
     EXPECT_EQ(ReadIniString("section", "bgm区分", file), "2");
 }

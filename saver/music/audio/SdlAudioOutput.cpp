@@ -1,7 +1,7 @@
 #include "SdlAudioOutput.h"
 
-#include <SDL.h>
-#include <SDL_mixer.h>
+#include "SdlLibrary.h"
+
 #include <cdio/logging.h>
 #include <dlfcn.h>
 
@@ -36,7 +36,8 @@ void SdlAudioOutput::quietLibraries() {
         // A missing drive or image is an ordinary outcome here, not worth a line on stderr.
         cdio_log_set_handler(ignoreCdioMessage);
         // SDL's disk and dummy drivers announce themselves at critical level.
-        SDL_LogSetPriority(SDL_LOG_CATEGORY_AUDIO, SDL_NUM_LOG_PRIORITIES);
+        if (const SdlLibrary* sdl = SdlLibrary::get())
+            sdl->LogSetPriority(SDL_LOG_CATEGORY_AUDIO, SDL_NUM_LOG_PRIORITIES);
     });
 }
 
@@ -51,36 +52,41 @@ std::shared_ptr<SdlAudioOutput> SdlAudioOutput::acquire() {
 
 int SdlAudioOutput::outputDeviceCount() {
     quietLibraries();
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    const SdlLibrary* sdl = SdlLibrary::get();
+    if (!sdl || sdl->InitSubSystem(SDL_INIT_AUDIO) != 0)
         return 0;
-    int count = SDL_GetNumAudioDevices(0);
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    int count = sdl->GetNumAudioDevices(0);
+    sdl->QuitSubSystem(SDL_INIT_AUDIO);
     // A driver that cannot list its devices (-1) still has its default one to play on.
     return count < 0 ? 1 : count;
 }
 
 SdlAudioOutput::SdlAudioOutput(Passkey) {
     quietLibraries();
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    const SdlLibrary* sdl = SdlLibrary::get();
+    if (!sdl || sdl->InitSubSystem(SDL_INIT_AUDIO) != 0)
         return;
     sdlStarted_ = true;
-    Mix_Init(DecoderFlags);
+    sdl->MixInit(DecoderFlags);
     // No format changes allowed: SDL converts for the hardware, and the CD's samples can be
     // added to the mixer's buffers as they are.
-    if (Mix_OpenAudioDevice(SampleRate, AUDIO_S16SYS, Channels, MixerBufferFrames, nullptr, 0) != 0)
+    if (sdl->OpenAudioDevice(SampleRate, AUDIO_S16SYS, Channels, MixerBufferFrames, nullptr, 0) !=
+        0)
         return;
     open_ = true;
-    Mix_SetPostMix(&SdlAudioOutput::postMix, this);
+    sdl->SetPostMix(&SdlAudioOutput::postMix, this);
 }
 
 SdlAudioOutput::~SdlAudioOutput() {
+    // Either is set only once the libraries were loaded.
+    const SdlLibrary* sdl = SdlLibrary::get();
     if (open_) {
-        Mix_SetPostMix(nullptr, nullptr);
-        Mix_CloseAudio();
+        sdl->SetPostMix(nullptr, nullptr);
+        sdl->CloseAudio();
     }
     if (sdlStarted_) {
-        Mix_Quit();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        sdl->MixQuit();
+        sdl->QuitSubSystem(SDL_INIT_AUDIO);
     }
 }
 

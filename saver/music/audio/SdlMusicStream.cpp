@@ -1,9 +1,9 @@
 #include "SdlMusicStream.h"
 
 #include "FileDescriptor.h"
+#include "SdlLibrary.h"
 #include "music/mci/MciErrors.h"
 
-#include <SDL_mixer.h>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -37,6 +37,11 @@ private:
 // Which stream holds the mixer's music stream; touched only from the thread that sends commands.
 const SdlMusicStream* owner = nullptr;
 
+// A stream exists only on an open output, and the output opens only once SDL is loaded.
+const SdlLibrary& sdl() {
+    return *SdlLibrary::get();
+}
+
 } // namespace
 
 Result<std::unique_ptr<SdlMusicStream>, std::int32_t>
@@ -46,7 +51,7 @@ SdlMusicStream::load(std::shared_ptr<SdlAudioOutput> output, const std::string& 
     std::unique_ptr<Mix_Music, MusicFreer> music;
     {
         SilencedStderr quiet;
-        music.reset(Mix_LoadMUS(path.c_str()));
+        music.reset(sdl().LoadMUS(path.c_str()));
     }
     if (!music)
         return failure(mci_error::InvalidFile);
@@ -55,7 +60,7 @@ SdlMusicStream::load(std::shared_ptr<SdlAudioOutput> output, const std::string& 
 }
 
 void SdlMusicStream::MusicFreer::operator()(_Mix_Music* music) const {
-    Mix_FreeMusic(music);
+    sdl().FreeMusic(music);
 }
 
 SdlMusicStream::SdlMusicStream(Passkey<SdlMusicStream>, std::shared_ptr<SdlAudioOutput> output,
@@ -71,7 +76,7 @@ bool SdlMusicStream::ownsStream() const {
 }
 
 bool SdlMusicStream::play(double fromSeconds) {
-    if (Mix_FadeInMusicPos(music_.get(), 0, 0, fromSeconds) != 0)
+    if (sdl().FadeInMusicPos(music_.get(), 0, 0, fromSeconds) != 0)
         return false;
     owner = this;
     return true;
@@ -79,39 +84,39 @@ bool SdlMusicStream::play(double fromSeconds) {
 
 void SdlMusicStream::pause() {
     if (ownsStream())
-        Mix_PauseMusic();
+        sdl().PauseMusic();
 }
 
 void SdlMusicStream::resume() {
     if (ownsStream())
-        Mix_ResumeMusic();
+        sdl().ResumeMusic();
 }
 
 void SdlMusicStream::stop() {
     if (!ownsStream())
         return;
     stoppedAt_ = positionSeconds();
-    Mix_HaltMusic();
+    sdl().HaltMusic();
     owner = nullptr;
 }
 
 MusicState SdlMusicStream::state() const {
-    if (!ownsStream() || !Mix_PlayingMusic())
+    if (!ownsStream() || !sdl().PlayingMusic())
         return MusicState::Stopped;
-    return Mix_PausedMusic() ? MusicState::Paused : MusicState::Playing;
+    return sdl().PausedMusic() ? MusicState::Paused : MusicState::Playing;
 }
 
 double SdlMusicStream::positionSeconds() const {
     if (!ownsStream())
         return stoppedAt_;
-    if (!Mix_PlayingMusic())
+    if (!sdl().PlayingMusic())
         return lengthSeconds() > 0.0 ? lengthSeconds() : stoppedAt_; // it played to its end
-    double position = Mix_GetMusicPosition(music_.get());
+    double position = sdl().GetMusicPosition(music_.get());
     return position >= 0.0 ? position : 0.0;
 }
 
 double SdlMusicStream::lengthSeconds() const {
-    return Mix_MusicDuration(music_.get());
+    return sdl().MusicDuration(music_.get());
 }
 
 } // namespace quillaro

@@ -1,6 +1,6 @@
 #include "SdlWaveSound.h"
 
-#include <SDL_mixer.h>
+#include "SdlLibrary.h"
 
 namespace quillaro {
 namespace {
@@ -11,7 +11,7 @@ constexpr int LoopForever = -1;
 } // namespace
 
 void SdlWaveSound::ChunkFreer::operator()(Mix_Chunk* chunk) const {
-    Mix_FreeChunk(chunk);
+    SdlLibrary::get()->FreeChunk(chunk); // a chunk exists only once SDL is loaded
 }
 
 SdlWaveSound::~SdlWaveSound() {
@@ -23,8 +23,11 @@ bool SdlWaveSound::playLooped(const std::string& path) {
     auto output = SdlAudioOutput::acquire();
     if (!output->isOpen())
         return false;
-    std::unique_ptr<Mix_Chunk, ChunkFreer> chunk(Mix_LoadWAV(path.c_str()));
-    if (!chunk || Mix_PlayChannel(LoopChannel, chunk.get(), LoopForever) < 0)
+    const SdlLibrary& sdl = *SdlLibrary::get(); // loaded, since the output is open
+    constexpr int NoTimeLimit = -1;
+    std::unique_ptr<Mix_Chunk, ChunkFreer> chunk(
+        sdl.LoadWAV_RW(sdl.RWFromFile(path.c_str(), "rb"), 1));
+    if (!chunk || sdl.PlayChannelTimed(LoopChannel, chunk.get(), LoopForever, NoTimeLimit) < 0)
         return false;
     chunk_ = std::move(chunk);
     output_ = std::move(output);
@@ -33,7 +36,7 @@ bool SdlWaveSound::playLooped(const std::string& path) {
 
 bool SdlWaveSound::stop() {
     if (chunk_) {
-        Mix_HaltChannel(LoopChannel);
+        SdlLibrary::get()->HaltChannel(LoopChannel);
         chunk_.reset();
     }
     output_.reset();

@@ -52,7 +52,9 @@ struct CdPcmPlayer::Shared {
     // What only the worker touches: the reader, made at its first read, and the batch buffer.
     struct Reading {
         std::unique_ptr<CdSectorReader> reader;
-        bool readerTried = false;
+        // A reader that could not be made is asked for again by the next play, not by every
+        // batch of the play that failed (the drive may be spinning up, or the disc be back).
+        std::optional<std::uint64_t> readerFailedFor;
         std::vector<std::int16_t> batch = std::vector<std::int16_t>(
             static_cast<std::size_t>(ReadSectors) * CdSectorReader::SectorSamples);
     };
@@ -228,9 +230,10 @@ CdPcmPlayer::Shared::nextJob(std::unique_lock<std::mutex>& lock) {
 
 CdPcmPlayer::Shared::ReadOutcome CdPcmPlayer::Shared::readSectors(const ReadJob& job,
                                                                   Reading& reading) {
-    if (!reading.readerTried) {
+    if (!reading.reader && reading.readerFailedFor != job.request) {
         reading.reader = makeReader();
-        reading.readerTried = true;
+        if (!reading.reader)
+            reading.readerFailedFor = job.request;
     }
     // A sector a call, so that a stop, a new play or a close is seen after one sector's read,
     // however slowly a damaged disc reads.

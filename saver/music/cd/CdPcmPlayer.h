@@ -22,7 +22,8 @@ namespace quillaro {
 class CdPcmPlayer : public PcmSource {
 public:
     // The reader is made on the worker thread when it first reads, since paranoia reads the
-    // disc to start.
+    // disc to start. Nothing means it could not start: that play ends as a failed read, and the
+    // next play asks again.
     using ReaderFactory = std::function<std::unique_ptr<CdSectorReader>()>;
     // Looks whether the disc is still there; it may wait on the drive.
     using MediaCheck = std::function<CdMedia()>;

@@ -74,9 +74,11 @@ CdioDrive::CdioDrive(Passkey<CdioDrive>, std::unique_ptr<_CdIo, CdioCloser> cdio
     player_ = std::make_unique<CdPcmPlayer>(
         SdlAudioOutput::acquire(),
         [handle = cdio_, usePlain]() -> std::unique_ptr<CdSectorReader> {
-            if (usePlain)
-                return CdSectorReader::plain(handle.get());
-            return CdSectorReader::paranoia(handle.get());
+            // A drive that paranoia cannot take on is still read, plainly, rather than not at all.
+            if (!usePlain)
+                if (auto checked = CdSectorReader::paranoia(handle.get()))
+                    return checked;
+            return CdSectorReader::plain(handle.get());
         },
         [handle = cdio_, image = image_, source = source_] {
             return mediaNow(handle.get(), image, source);

@@ -28,7 +28,7 @@ public:
 
     // The drive, which may hold no disc; or the code for "no such device" when there is no
     // drive, or the drive or image cannot be opened. Automatic reads images plainly and real
-    // drives through paranoia.
+    // drives through paranoia; a disc that paranoia cannot take on is read plainly.
     static Result<std::unique_ptr<CdioDrive>, std::int32_t>
     open(CdReadMethod method = CdReadMethod::Automatic);
     CdioDrive(Passkey<CdioDrive>, std::unique_ptr<_CdIo, CdioCloser> cdio, std::string source,
