@@ -92,21 +92,20 @@ private:
 
 class FuzzBackend : public MciBackend {
 public:
-    std::int32_t openMusic(const std::string&, std::unique_ptr<MusicStream>& out) override {
+    Result<std::unique_ptr<MusicStream>, std::int32_t> openMusic(const std::string&) override {
         if (musicResult != 0)
-            return musicResult;
-        out = std::make_unique<Tracked<test::FakeMusicStream>>(stream);
-        return 0;
+            return failure(musicResult);
+        return std::unique_ptr<MusicStream>(
+            std::make_unique<Tracked<test::FakeMusicStream>>(stream));
     }
-    std::int32_t openCdDrive(std::unique_ptr<CdDrive>& out) override {
+    Result<std::unique_ptr<CdDrive>, std::int32_t> openCdDrive() override {
         if (cdResult != 0)
-            return cdResult;
+            return failure(cdResult);
         auto opened = std::make_unique<Tracked<test::FakeCdDrive>>(drive);
         opened->mediaState = cdMedia;
         if (cdDisc)
             opened->disc = *cdDisc;
-        out = std::move(opened);
-        return 0;
+        return std::unique_ptr<CdDrive>(std::move(opened));
     }
 
     std::int32_t musicResult = 0;
