@@ -145,7 +145,7 @@ TEST_F(CommandFaceTest, VisibleHidesOnlyTheFaceAndFontColourColoursTheCaption) {
 // The dialog's four buttons in each look, as the state machine brings them about: one row per
 // look, written to CommandLooks.png (and 4 times as large, CommandLooks-x4.png).
 TEST_F(CommandFaceTest, DialogButtonsInEveryLookMakeASheetOfDistinctRows) {
-    const std::pair<QString, QSize> specs[] = {
+    const std::pair<QString, QSize> dialogButtons[] = {
         {"...", {29, 25}}, {"...", {29, 25}}, {"設定", {81, 25}}, {"ｷｬﾝｾﾙ", {81, 25}}};
     const char* looks[] = {"Normal",  "HighLight", "Pressed",
                            "Disable", "Selected",  "HighLightSelect"};
@@ -159,7 +159,7 @@ TEST_F(CommandFaceTest, DialogButtonsInEveryLookMakeASheetOfDistinctRows) {
         painter.setPen(Qt::black);
         painter.drawText(8, 8 + look * 33 + 17, looks[look]);
         int x = 112;
-        for (const auto& [caption, size] : specs) {
+        for (const auto& [caption, size] : dialogButtons) {
             Command& button = addButton(size);
             button.Caption(caption);
             button.show();
