@@ -36,7 +36,7 @@ PictureSize fittedPictureSize(int width, int height);
 std::optional<Image24> loadPictureFile(const std::filesystem::path& path);
 
 // Why loadPictureFile gives nothing for this file, in a few words for a person ("it does not
-// exist", "Qt reads no picture in it", the decoder's own complaint); empty when it loads.
+// exist", "Qt reads no picture in it", the decoder's own complaint); empty when it decodes.
 std::string pictureProblem(const std::filesystem::path& path);
 
 } // namespace quillaro

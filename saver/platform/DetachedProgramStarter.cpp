@@ -70,6 +70,11 @@ std::optional<ProcessStat> readProcessStat(std::int64_t pid) {
     return parsed;
 }
 
+// A process that has ended but not yet been reaped counts as ended.
+bool running(const std::optional<ProcessStat>& stat) {
+    return stat && stat->state != 'Z' && stat->state != 'X';
+}
+
 } // namespace
 
 std::optional<std::int64_t>
@@ -98,19 +103,17 @@ DetachedProgramStarter::startProgram(const std::filesystem::path& program,
 }
 
 bool DetachedProgramStarter::isRunning(std::int64_t pid) {
-    // Only the thread that waits for the program reaps it; the process table tells the rest. A
-    // process that has ended but not yet been reaped counts as ended.
-    const auto stat = readProcessStat(pid);
-    return stat && stat->state != 'Z' && stat->state != 'X';
+    // Only the thread that waits for the program reaps it; the process table tells the rest.
+    return running(readProcessStat(pid));
 }
 
 void DetachedProgramStarter::stopProgram(std::int64_t pid) {
     // Once reaped, the program's id may name another process: the start time tells them apart.
     const auto started = startTimes_.find(pid);
-    if (started == startTimes_.end() || !isRunning(pid))
+    if (started == startTimes_.end())
         return;
     const auto stat = readProcessStat(pid);
-    if (stat && stat->startTime == started->second)
+    if (running(stat) && stat->startTime == started->second)
         ::kill(static_cast<pid_t>(pid), SIGTERM);
 }
 

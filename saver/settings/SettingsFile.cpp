@@ -33,11 +33,9 @@ void readInt16Field(const std::string& text, std::int16_t& field) {
             field = *whole;
 }
 
-} // namespace
-
-void LoadSettings(const std::string& programFolder) {
-    Settings& s = settings();
-    const std::string file = locateSettings(programFolder).readFile;
+// Why no settings could be read from file, if that is so: a line for the verbose report. Looked
+// at only when that report is asked for, so a normal start does not touch the file twice.
+void reportSettingsFileProblem(const std::string& file) {
     std::error_code error;
     if (file.empty())
         reportFallback("the program's folder is unknown, so the settings are the defaults");
@@ -46,6 +44,15 @@ void LoadSettings(const std::string& programFolder) {
     else if (!FileExists(file))
         reportFallback("the settings file " + file +
                        " cannot be read; the settings are the defaults");
+}
+
+} // namespace
+
+void LoadSettings(const std::string& programFolder) {
+    Settings& s = settings();
+    const std::string file = locateSettings(programFolder).readFile;
+    if (reportsFallbacks())
+        reportSettingsFileProblem(file);
 
     std::string capture = ReadIniString(SettingsSection, KeyCapture, file);
     if (capture.empty()) {

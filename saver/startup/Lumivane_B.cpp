@@ -55,9 +55,9 @@ LoadedForm Main(SaverServices& services, const Handovers& handovers) {
     services.folders.createPrivateFolder(workingFolder());
     LoadSettings(services.program.folder);
 
-    if (!FileExists(RendererPath(services.program.folder))) {
-        reportProblem("the renderer " + RendererPath(services.program.folder) +
-                      " was not found beside the saver");
+    const std::string renderer = RendererPath(services.program.folder);
+    if (!FileExists(renderer)) {
+        reportProblem("the renderer " + renderer + " was not found beside the saver");
         services.messages.showMessage(MessageCaption, RendererMissingMessage);
         return endHere(services, ExitRendererMissing);
     }
