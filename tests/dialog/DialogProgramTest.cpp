@@ -158,16 +158,7 @@ TEST_F(DialogProgram, TheWindowManagersCloseEndsItAndWritesNothing) {
     ChildProcess dialog = start("/c", "dialog");
     const Window window = shownDialog();
     ASSERT_NE(window, 0u);
-    // What a window manager sends when the user closes a window.
-    XEvent close{};
-    close.xclient.type = ClientMessage;
-    close.xclient.window = window;
-    close.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-    close.xclient.format = 32;
-    close.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
-    close.xclient.data.l[1] = CurrentTime;
-    XSendEvent(d, window, False, NoEventMask, &close);
-    XFlush(d);
+    xvfb.requestClose(window); // what a window manager sends when the user closes it
 
     auto status = dialog.waitFor(Timeout);
     ASSERT_TRUE(status) << "the dialog did not end after the close request";

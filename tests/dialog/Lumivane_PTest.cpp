@@ -452,7 +452,7 @@ TEST_F(Dialog, PathsTheSettingsFileCouldNotGiveBackCountAsCancelled) {
     EXPECT_EQ(files.shown.size(), asked);
 }
 
-TEST_F(Dialog, SettingWritesTheFiveKeysInOrderFromNoFile) {
+TEST_F(Dialog, SettingWritesTheFiveKeysInOrderFromNoFileAndMakesTheUsersFolder) {
     Lumivane_P& d = open();
     click("Cmd_Set");
     EXPECT_EQ(readFile(ini), "[Section]\n" + fiveKeys("0", "", 0, 0, ""));
@@ -460,6 +460,13 @@ TEST_F(Dialog, SettingWritesTheFiveKeysInOrderFromNoFile) {
     EXPECT_FALSE(d.isVisible());
     ASSERT_EQ(zoom.zooms.size(), 2u); // out of the pointer, then back into it
     EXPECT_EQ(zoom.zooms[1], std::make_pair(d.frameGeometry(), QRect(500, 400, 0, 0)));
+
+    // Where the program's folder cannot be written, the user's own folder is made first.
+    const fs::path personal = dir / "config" / "quillaro";
+    open({ini.string(), (personal / "Quillaro.ini").string(), personal.string()});
+    click("Cmd_Set");
+    EXPECT_EQ(readFile(personal / "Quillaro.ini"), "[Section]\n" + fiveKeys("0", "", 0, 0, ""));
+    EXPECT_EQ(fs::status(personal).permissions() & fs::perms::all, fs::perms::owner_all);
 }
 
 TEST_F(Dialog, SettingAfterChangesEditsTheFileAsFiveSingleWritesWould) {
@@ -556,16 +563,6 @@ TEST_F(Dialog, AFailedSaveLeavesTheFileWholeAndStillCloses) {
     EXPECT_EQ(readFile(ini), before);
     EXPECT_TRUE(d.isUnloaded());
     EXPECT_FALSE(d.isVisible());
-}
-
-TEST_F(Dialog, SettingIntoTheUsersOwnFolderMakesItFirst) {
-    const fs::path personal = dir / "config" / "quillaro";
-    SettingsLocation location{(dir / "Quillaro.ini").string(), (personal / "Quillaro.ini").string(),
-                              personal.string()};
-    open(location);
-    click("Cmd_Set");
-    EXPECT_EQ(readFile(personal / "Quillaro.ini"), "[Section]\n" + fiveKeys("0", "", 0, 0, ""));
-    EXPECT_EQ(fs::status(personal).permissions() & fs::perms::all, fs::perms::owner_all);
 }
 
 TEST_F(Dialog, CancelEscapeEnterAndTheWindowManagersCloseWriteNothing) {

@@ -51,21 +51,6 @@ std::pair<int, int> windowSize(const XvfbServer& server, unsigned long window) {
     return {attributes.width, attributes.height};
 }
 
-// What a window manager does when the user closes a window: ask it through WM_PROTOCOLS.
-void closeLikeAWindowManager(const XvfbServer& server, unsigned long window) {
-    Display* display = XOpenDisplay(server.display().c_str());
-    ASSERT_NE(display, nullptr);
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, window, False, NoEventMask, &event);
-    XCloseDisplay(display);
-}
-
 // Another program's client on the test's display: a small window of its own that can take the
 // focus and the keyboard, as a menu or a launcher would.
 class OtherProgram {
@@ -190,7 +175,7 @@ TEST(RendererProgram, WindowClosedFromOutsideEndsTheProcess) {
     RendererRun run(server, cache);
     ASSERT_TRUE(run.waitUntilAnimating(StartTimeout));
 
-    closeLikeAWindowManager(server, run.window());
+    server.requestClose(run.window());
     auto status = run.process().waitFor(EndTimeout);
     ASSERT_TRUE(status) << "the renderer outlived its window";
     EXPECT_TRUE(status->exited) << "ended by signal " << status->signal;

@@ -160,6 +160,19 @@ bool XvfbServer::waitForViewable(unsigned long window, std::chrono::milliseconds
         timeout);
 }
 
+void XvfbServer::requestClose(unsigned long window) const {
+    auto d = openDisplay(display_);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(d.get(), "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(d.get(), "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d.get(), window, False, NoEventMask, &event);
+    XFlush(d.get());
+}
+
 std::string XvfbServer::xdotool(const std::vector<std::string>& args) const {
     return runAndCapture("xdotool", options(args));
 }

@@ -50,6 +50,9 @@ public:
     // before it can take the keyboard focus.
     bool waitForViewable(unsigned long window, std::chrono::milliseconds timeout) const;
 
+    // Asks a window to close as a window manager does when the user closes it: WM_DELETE_WINDOW
+    // through WM_PROTOCOLS.
+    void requestClose(unsigned long window) const;
     // Runs xdotool with the arguments on this display; returns its stdout.
     std::string xdotool(const std::vector<std::string>& args) const;
 
