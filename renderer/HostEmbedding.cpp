@@ -1,0 +1,103 @@
+#include "HostEmbedding.h"
+
+#include <X11/Xlib.h>
+#include <charconv>
+#include <string_view>
+
+namespace quillaro {
+namespace {
+
+std::optional<unsigned long> windowNumber(std::string_view text) {
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    unsigned long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value == 0)
+        return std::nullopt;
+    return value;
+}
+
+// The host may go at any moment; a request on a window that has gone is no reason to stop.
+int ignoreErrors(Display*, XErrorEvent*) {
+    return 0;
+}
+
+} // namespace
+
+std::optional<RendererOptions> takeRendererOptions(int& argc, char** argv) {
+    RendererOptions options;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool window = arg == "--window-id";
+        if (!window && arg != "--picture") {
+            argv[kept++] = argv[i];
+            continue;
+        }
+        if (i + 1 >= argc)
+            return std::nullopt;
+        const char* value = argv[++i];
+        if (!window) {
+            options.picture = value;
+        } else if (auto id = windowNumber(value)) {
+            options.hostWindow = *id;
+        } else {
+            return std::nullopt;
+        }
+    }
+    argc = kept;
+    argv[kept] = nullptr;
+    return options;
+}
+
+HostFollower::~HostFollower() {
+    if (display_)
+        XCloseDisplay(display_);
+}
+
+bool HostFollower::watch(unsigned long host) {
+    display_ = XOpenDisplay(nullptr);
+    if (!display_)
+        return false;
+    XSetErrorHandler(ignoreErrors);
+    host_ = host;
+    XSelectInput(display_, host_, StructureNotifyMask);
+    XWindowAttributes attrs{};
+    if (!XGetWindowAttributes(display_, host_, &attrs))
+        return false;
+    width_ = attrs.width;
+    height_ = attrs.height;
+    const int screen = DefaultScreen(display_);
+    offScreenX_ = DisplayWidth(display_, screen);
+    offScreenY_ = DisplayHeight(display_, screen);
+    return true;
+}
+
+void HostFollower::adopt(Display* display, unsigned long window) const {
+    XReparentWindow(display, window, host_, 0, 0);
+    XResizeWindow(display, window, static_cast<unsigned>(width_), static_cast<unsigned>(height_));
+    XFlush(display);
+}
+
+void HostFollower::poll(const std::function<void(int, int)>& resized,
+                        const std::function<void()>& gone) {
+    while (display_ && XPending(display_) > 0) {
+        XEvent event{};
+        XNextEvent(display_, &event);
+        if (event.type == DestroyNotify && event.xdestroywindow.window == host_) {
+            gone();
+            return;
+        }
+        if (event.type == ConfigureNotify && event.xconfigure.window == host_ &&
+            (event.xconfigure.width != width_ || event.xconfigure.height != height_)) {
+            width_ = event.xconfigure.width;
+            height_ = event.xconfigure.height;
+            resized(width_, height_);
+        }
+    }
+}
+
+} // namespace quillaro
