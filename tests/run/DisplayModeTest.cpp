@@ -19,6 +19,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <iostream>
 #include <thread>
 
 using namespace quillaro::test;
@@ -190,13 +191,32 @@ TEST_F(DisplayMode, EachCopyFillsItsWindowWithItsMonitorsDesktopAndEndsWithIt) {
     EXPECT_NE(heard("left") > 0, heard("right") > 0)
         << "left " << heard("left") << " bytes, right " << heard("right") << " bytes";
 
+    // The renderer follows its window's size.
+    pane.resize(240, 180);
+    const auto resized = std::chrono::steady_clock::now() + StartTimeout;
+    do {
+        std::this_thread::sleep_for(50ms);
+        XGetWindowAttributes(left.display(), rendererOf[pane.id()], &attrs);
+    } while (attrs.width != 240 && std::chrono::steady_clock::now() < resized);
+    EXPECT_EQ(attrs.width, 240);
+    EXPECT_EQ(attrs.height, 180);
+
     // SIGTERM ends a copy with its renderer; so does the end of its window.
+    auto since = std::chrono::steady_clock::now();
+    auto took = [&since] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now() - since)
+            .count();
+    };
     first.signal(SIGTERM);
     auto ended = first.waitFor(EndTimeout);
     ASSERT_TRUE(ended);
+    std::cout << "a copy ended " << took() << " ms after SIGTERM\n";
     EXPECT_TRUE(ended->exited && ended->code == 0);
+    since = std::chrono::steady_clock::now();
     right.destroy();
     ended = second.waitFor(EndTimeout);
+    std::cout << "a copy ended " << took() << " ms after its window's end\n";
     ASSERT_TRUE(ended);
     EXPECT_TRUE(ended->exited && ended->code == 0);
     EXPECT_TRUE(preview.running());
