@@ -14,7 +14,6 @@
 #include "TestMedia.h"
 #include "XvfbServer.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <csignal>
 #include <cstdio>
@@ -31,22 +30,6 @@ namespace {
 constexpr const char* RendererTitle = "Lumivane_VC";
 constexpr auto StartTimeout = 60s;
 constexpr auto EndTimeout = 30s; // a bound for failure; the bench measures how fast it is
-
-// Leaves a screenshot of one flat colour on the window, as the daemon does before blanking.
-void giveScreenshot(const HostWindow& host, int width, int height, unsigned long colour) {
-    Display* d = host.display();
-    const Pixmap pixmap = XCreatePixmap(d, host.id(), static_cast<unsigned>(width),
-                                        static_cast<unsigned>(height), 24);
-    GC gc = XCreateGC(d, pixmap, 0, nullptr);
-    XSetForeground(d, gc, colour);
-    XFillRectangle(d, pixmap, gc, 0, 0, static_cast<unsigned>(width),
-                   static_cast<unsigned>(height));
-    XFreeGC(d, gc);
-    const Atom property = XInternAtom(d, "_SCREENSAVER_SCREENSHOT", False);
-    XChangeProperty(d, host.id(), property, XA_PIXMAP, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&pixmap), 1);
-    XSync(d, False);
-}
 
 unsigned long parentOf(Display* d, unsigned long window) {
     Window root = 0, parent = 0, *children = nullptr;
@@ -138,8 +121,8 @@ TEST_F(DisplayMode, EachCopyFillsItsWindowWithItsMonitorsDesktopAndEndsWithIt) {
     HostWindow left(xvfb.display(), 0, 0, 640, 480);
     HostWindow right(xvfb.display(), 640, 0, 640, 480);
     HostWindow pane(xvfb.display(), 100, 300, 160, 120); // a settings program's preview
-    giveScreenshot(left, 640, 480, 0x00ffff);
-    giveScreenshot(right, 640, 480, 0xff00ff);
+    left.leaveScreenshot(0x00ffff);
+    right.leaveScreenshot(0xff00ff);
 
     // The preview pane's copy is the first, and still must not play music.
     ChildProcess preview = start("pane", {"--window-id", std::to_string(pane.id())});
