@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <algorithm>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -59,6 +60,10 @@ struct FakePictures : PictureService {
             return std::nullopt;
         return found->second;
     }
+    Picture screenshot;
+    Image24 sample = pattern(5, 4);
+    Picture grabHostScreenshot(WindowId) override { return screenshot; }
+    Image24 samplePicture() override { return sample; }
     bool savePicture(const Image24& image, const std::filesystem::path& file) override {
         log.push_back("save " + file.string());
         saved[file] = image;
@@ -405,6 +410,56 @@ TEST_F(RunFormTest, RendererThatCannotBeStartedEndsTheRunAtTheFirstLook) {
     Lumivane_S& run = load();
     run.Timer3_Timer();
     EXPECT_TRUE(ended());
+}
+
+TEST_F(RunFormTest, RunInADaemonsWindowHandsItsOwnPictureOverAndPlaysOnlyWithTheTurn) {
+    settings().BgmKind = Settings::BgmKindFile;
+    settings().BgmFile = "/m/a.wav";
+    struct Case {
+        bool screenshot;
+        std::string imageFile;
+        bool playsMusic;
+        Image24 expected;
+    };
+    const Picture shot{pattern(6, 2), std::nullopt};
+    files["/pics/mine.png"] = pattern(3, 3);
+    for (const Case& c : {Case{true, "/pics/mine.png", false, shot.bitmap()},
+                          Case{false, "/pics/mine.png", false, mirrored(pattern(3, 3))},
+                          Case{false, "", true, pattern(5, 4)}}) {
+        SCOPED_TRACE(c.imageFile + (c.screenshot ? " with a screenshot" : ""));
+        settings().ImageFile = c.imageFile;
+        wave.played.clear();
+        fakes.programs.running = true;
+        fakes.log.clear();
+        fakes.program.commandLine = "--root";
+        auto owned = std::make_unique<FakePictures>(fakes.log);
+        pictures = owned.get();
+        pictures->files = files;
+        pictures->screenshot = c.screenshot ? shot : Picture{};
+        form = std::make_unique<Lumivane_S>(fakes.services, std::move(owned));
+        form->hostIn(DisplayHost{0x2a, c.playsMusic, {}});
+        form->Form_Load();
+
+        const std::filesystem::path own = form->handoffFile();
+        EXPECT_NE(own, handoffPath());
+        ASSERT_EQ(pictures->saved.count(own), 1u);
+        EXPECT_EQ(pictures->saved[own], c.expected);
+        EXPECT_EQ(fakes.programs.argsSeen,
+                  (Texts{"--window-id", "0x2a", "--picture", own.string()}));
+        EXPECT_EQ(wave.played.empty(), !c.playsMusic);
+
+        // Its own renderer's process is what it follows: another copy's window of the same
+        // title keeps nothing going. The teardown takes its file away.
+        std::filesystem::create_directories(own.parent_path());
+        std::ofstream(own) << "picture";
+        fakes.windows.present = {"Lumivane_VC"};
+        form->Timer3_Timer();
+        EXPECT_FALSE(ended());
+        fakes.programs.running = false;
+        form->Timer3_Timer();
+        EXPECT_TRUE(ended());
+        EXPECT_FALSE(std::filesystem::exists(own));
+    }
 }
 
 TEST_F(RunFormTest, RunFormIsFindableByItsTitleButNeverShown) {
