@@ -28,13 +28,6 @@ constexpr const char* UserFile = "# XScreenSaver Preferences File\n"
                                  "pointerHysteresis:\t10\n"
                                  "imageDirectory:\t/home/me/quillaro pictures\n";
 
-std::size_t countOf(const std::string& text, const std::string& part) {
-    std::size_t count = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
-
 } // namespace
 
 TEST(XScreenSaverList, TheCommandAddsOneEntryKeepingEverythingElseAndNothingTheSecondTime) {
@@ -64,7 +57,6 @@ TEST(XScreenSaverList, TheCommandAddsOneEntryKeepingEverythingElseAndNothingTheS
     expected.insert(expected.find(header) + header.size(),
                     "  GL: \t\t\t\tquillaro --root\t\t\t\t    \\n\\\n");
     EXPECT_EQ(once, expected);
-    EXPECT_EQ(countOf(once, "quillaro --root"), 1u);
     // Its mode is kept: the file may hold what the user wants private.
     EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
@@ -103,5 +95,5 @@ TEST(XScreenSaverList, AUserWithoutAFileGetsTheDefaultProgramsAndQuillaro) {
               "\t\t\t\tmaze -root\t\t\t\t    \\n\\\n"
               "  GL: \t\t\t\tsuperquadrics -root\t\t\t    \\n\\\n"
               "\n");
-    EXPECT_EQ(countOf(made, "timeout"), 0u); // every other setting stays xscreensaver's default
+    EXPECT_EQ(made.find("timeout"), std::string::npos); // others stay xscreensaver's defaults
 }
