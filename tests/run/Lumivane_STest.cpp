@@ -94,14 +94,18 @@ protected:
     void TearDown() override { unsetenv("XDG_CACHE_HOME"); }
 
     // The form as Main would load it, its start-up run; the log then starts afresh.
-    Lumivane_S& load(const std::string& commandLine = "/s") {
+    Lumivane_S& load(const std::string& commandLine = "/s",
+                     std::optional<DisplayHost> host = std::nullopt, bool screenshot = false) {
         fakes.program.commandLine = commandLine;
         auto owned = std::make_unique<FakePictures>(fakes.log);
         pictures = owned.get();
         pictures->desktop = desktop;
         pictures->files = files;
+        pictures->screenshot = screenshot ? Picture{pattern(6, 2), std::nullopt} : Picture{};
         form =
             std::make_unique<Lumivane_S>(fakes.services, std::move(owned), [this] { return now; });
+        if (host)
+            form->hostIn(std::move(*host));
         form->Form_Load();
         return *form;
     }
@@ -415,48 +419,29 @@ TEST_F(RunFormTest, RendererThatCannotBeStartedEndsTheRunAtTheFirstLook) {
 TEST_F(RunFormTest, RunInADaemonsWindowHandsItsOwnPictureOverAndPlaysOnlyWithTheTurn) {
     settings().BgmKind = Settings::BgmKindFile;
     settings().BgmFile = "/m/a.wav";
-    struct Case {
-        bool screenshot;
-        std::string imageFile;
-        bool playsMusic;
-        Image24 expected;
-    };
-    const Picture shot{pattern(6, 2), std::nullopt};
     files["/pics/mine.png"] = pattern(3, 3);
-    for (const Case& c : {Case{true, "/pics/mine.png", false, shot.bitmap()},
-                          Case{false, "/pics/mine.png", false, mirrored(pattern(3, 3))},
-                          Case{false, "", true, pattern(5, 4)}}) {
-        SCOPED_TRACE(c.imageFile + (c.screenshot ? " with a screenshot" : ""));
-        settings().ImageFile = c.imageFile;
+    // The screenshot, else the picture file mirrored, else the sample; music with the turn.
+    for (int c = 0; c < 3; ++c) {
+        settings().ImageFile = c < 2 ? "/pics/mine.png" : "";
         wave.played.clear();
-        fakes.programs.running = true;
         fakes.log.clear();
-        fakes.program.commandLine = "--root";
-        auto owned = std::make_unique<FakePictures>(fakes.log);
-        pictures = owned.get();
-        pictures->files = files;
-        pictures->screenshot = c.screenshot ? shot : Picture{};
-        form = std::make_unique<Lumivane_S>(fakes.services, std::move(owned));
-        form->hostIn(DisplayHost{0x2a, c.playsMusic, {}});
-        form->Form_Load();
-
-        const std::filesystem::path own = form->handoffFile();
+        fakes.programs.running = true;
+        Lumivane_S& run = load("--root", DisplayHost{0x2a, c == 2, {}}, c == 0);
+        const std::filesystem::path own = run.handoffFile();
         EXPECT_NE(own, handoffPath());
-        ASSERT_EQ(pictures->saved.count(own), 1u);
-        EXPECT_EQ(pictures->saved[own], c.expected);
+        EXPECT_EQ(pictures->saved[own], c == 0   ? pattern(6, 2)
+                                        : c == 1 ? mirrored(pattern(3, 3))
+                                                 : pattern(5, 4));
         EXPECT_EQ(fakes.programs.argsSeen,
                   (Texts{"--window-id", "0x2a", "--picture", own.string()}));
-        EXPECT_EQ(wave.played.empty(), !c.playsMusic);
-
-        // Its own renderer's process is what it follows: another copy's window of the same
-        // title keeps nothing going. The teardown takes its file away.
+        EXPECT_EQ(wave.played.empty(), c != 2);
+        // It follows its own renderer's process, whatever windows of that title there are,
+        // and takes its file away at the end.
         std::filesystem::create_directories(own.parent_path());
         std::ofstream(own) << "picture";
         fakes.windows.present = {"Lumivane_VC"};
-        form->Timer3_Timer();
-        EXPECT_FALSE(ended());
         fakes.programs.running = false;
-        form->Timer3_Timer();
+        run.Timer3_Timer();
         EXPECT_TRUE(ended());
         EXPECT_FALSE(std::filesystem::exists(own));
     }

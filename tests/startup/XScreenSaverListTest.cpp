@@ -60,18 +60,8 @@ TEST(XScreenSaverList, TheCommandAddsOneEntryKeepingEverythingElseAndNothingTheS
     // Its mode is kept: the file may hold what the user wants private.
     EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
-    // A folder named quillaro elsewhere in the file is no entry.
+    // A folder named quillaro is no entry; a program's path ending in quillaro is.
     EXPECT_TRUE(WithQuillaroListed("imageDirectory:\t/home/me/quillaro\nprograms:\tqix -root\n"));
-}
-
-TEST(XScreenSaverList, ListsEntriesThatStandOnTheHeaderLineOrNowhere) {
-    EXPECT_EQ(WithQuillaroListed("programs:\tqix -root \\n\\\n\t\tmaze -root\n"),
-              "programs:\t\t\t\t\t\t\t\t      \\\n"
-              "  GL: \t\t\t\tquillaro --root\t\t\t\t    \\n\\\n"
-              "\t\t\t\tqix -root \\n\\\n\t\tmaze -root\n");
-    EXPECT_EQ(WithQuillaroListed("lock: False"), "lock: False\n"
-                                                 "programs:\t\t\t\t\t\t\t\t      \\\n"
-                                                 "  GL: \t\t\t\tquillaro --root\n");
     EXPECT_FALSE(WithQuillaroListed("programs: \\\n- GL: /usr/libexec/xscreensaver/quillaro "
                                     "--root \\n\\\n  maze -root\n"));
 }
