@@ -1,24 +1,12 @@
 #include "HostEmbedding.h"
 
+#include "WindowNumber.h"
+
 #include <X11/Xlib.h>
-#include <charconv>
 #include <string_view>
 
 namespace quillaro {
 namespace {
-
-std::optional<unsigned long> windowNumber(std::string_view text) {
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        base = 16;
-        text.remove_prefix(2);
-    }
-    unsigned long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value == 0)
-        return std::nullopt;
-    return value;
-}
 
 // The host may go at any moment; a request on a window that has gone is no reason to stop.
 int ignoreErrors(Display*, XErrorEvent*) {
@@ -42,7 +30,7 @@ std::optional<RendererOptions> takeRendererOptions(int& argc, char** argv) {
         const char* value = argv[++i];
         if (!window) {
             options.picture = value;
-        } else if (auto id = windowNumber(value)) {
+        } else if (auto id = parseWindowNumber(value)) {
             options.hostWindow = *id;
         } else {
             return std::nullopt;

@@ -1,6 +1,7 @@
 #include "DisplayMode.h"
 
-#include <charconv>
+#include "WindowNumber.h"
+
 #include <string>
 
 namespace quillaro {
@@ -11,19 +12,6 @@ bool isBlank(char c) {
 }
 
 } // namespace
-
-std::optional<WindowId> parseWindowId(std::string_view text) {
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        base = 16;
-        text.remove_prefix(2);
-    }
-    WindowId value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value == 0)
-        return std::nullopt;
-    return value;
-}
 
 std::optional<WindowId> DisplayModeWindow(std::string_view commandLine,
                                           const char* xscreensaverWindow) {
@@ -55,9 +43,9 @@ std::optional<WindowId> DisplayModeWindow(std::string_view commandLine,
     }
     // An explicit window wins over the environment, as xscreensaver's own programs do.
     if (windowId)
-        return parseWindowId(*windowId).value_or(0);
+        return parseWindowNumber(*windowId).value_or(0);
     if (root)
-        return parseWindowId(xscreensaverWindow ? xscreensaverWindow : "").value_or(0);
+        return parseWindowNumber(xscreensaverWindow ? xscreensaverWindow : "").value_or(0);
     return std::nullopt;
 }
 

@@ -16,7 +16,4 @@ namespace quillaro {
 std::optional<WindowId> DisplayModeWindow(std::string_view commandLine,
                                           const char* xscreensaverWindow);
 
-// A window id in decimal or 0x hex, the whole text; nothing otherwise (or for 0).
-std::optional<WindowId> parseWindowId(std::string_view text);
-
 } // namespace quillaro

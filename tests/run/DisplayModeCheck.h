@@ -35,4 +35,17 @@ inline int floorPixels(const RgbImage& image, int x0, int width, bool cyan) {
     return count;
 }
 
+// Waits until the left half's floor carries cyan and the right half's magenta: a scene on
+// each of two monitors side by side, each with its own desktop. The last look stays in screen.
+inline bool waitForBothFloors(const XvfbServer& xvfb, RgbImage& screen) {
+    return eventually(
+        [&] {
+            screen = xvfb.grabRoot();
+            const int half = screen.width / 2;
+            return floorPixels(screen, 0, half, true) > 2000 &&
+                   floorPixels(screen, half, half, false) > 2000;
+        },
+        std::chrono::seconds(60));
+}
+
 } // namespace quillaro::test

@@ -90,13 +90,7 @@ TEST(DisplayMode, EachCopyFillsItsWindowWithItsMonitorsDesktopAndEndsWithIt) {
 
     // Each monitor's floor carries that monitor's screenshot, and not the other's.
     RgbImage screen;
-    EXPECT_TRUE(eventually(
-        [&] {
-            screen = xvfb.grabRoot();
-            return floorPixels(screen, 0, 640, true) > 2000 &&
-                   floorPixels(screen, 640, 640, false) > 2000;
-        },
-        60s));
+    EXPECT_TRUE(waitForBothFloors(xvfb, screen));
     EXPECT_EQ(floorPixels(screen, 640, 640, true) + floorPixels(screen, 0, 640, false), 0);
     XvfbServer::savePng(screen,
                         fs::path(QUILLARO_BIN_DIR).parent_path() / "tests" / "display-mode.png");

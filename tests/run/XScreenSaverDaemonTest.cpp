@@ -79,14 +79,7 @@ TEST(XScreenSaverDaemon, BlanksEachMonitorWithQuillaroAndUnblankingEndsEveryCopy
     ASSERT_TRUE(command("-activate"));
     // Both monitors show a scene whose floor carries that monitor's own desktop.
     RgbImage screen;
-    EXPECT_TRUE(eventually(
-        [&] {
-            screen = xvfb.grabRoot();
-            return floorPixels(screen, 0, 640, true) > 2000 &&
-                   floorPixels(screen, 640, 640, false) > 2000;
-        },
-        60s))
-        << readFile(dir / "stderr.txt");
+    EXPECT_TRUE(waitForBothFloors(xvfb, screen)) << readFile(dir / "stderr.txt");
     XvfbServer::savePng(screen,
                         fs::path(QUILLARO_BIN_DIR).parent_path() / "tests" / "xscreensaver.png");
     EXPECT_EQ(xvfb.findWindows("Lumivane_VC").size(), 2u);
