@@ -3,8 +3,10 @@
 #include "RendererRun.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <thread>
 // Xlib after GoogleTest: its None macro would clash with a GoogleTest name.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
 
@@ -181,6 +183,32 @@ TEST(RendererProgram, WindowClosedFromOutsideEndsTheProcess) {
     EXPECT_TRUE(status->exited) << "ended by signal " << status->signal;
     EXPECT_EQ(status->code, 0);
     EXPECT_TRUE(server.waitForNoWindow(RendererTitle, 10s));
+}
+
+// A window manager that was killed leaves the root naming its check window, which is gone.
+TEST(RendererProgram, RunsWhenTheRootNamesAWindowManagerThatHasGone) {
+    XvfbServer server;
+    TempDir cache;
+    // Stays open: the last client leaving would reset the server's root with its properties.
+    std::unique_ptr<Display, int (*)(Display*)> connection(XOpenDisplay(server.display().c_str()),
+                                                           XCloseDisplay);
+    ASSERT_NE(connection, nullptr);
+    Display* display = connection.get();
+    const Window root = DefaultRootWindow(display);
+    const Window gone = XCreateSimpleWindow(display, root, 0, 0, 1, 1, 0, 0, 0);
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    XChangeProperty(display, root, check, XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&gone), 1);
+    XDestroyWindow(display, gone);
+    XSync(display, False);
+
+    RendererRun run(server, cache);
+    ASSERT_TRUE(run.waitUntilAnimating(StartTimeout)) << run.standardError();
+    run.focusAndPress("Escape");
+    auto status = run.process().waitFor(EndTimeout);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->code, 0);
+    EXPECT_EQ(run.standardError(), "");
 }
 
 TEST(RendererProgram, TakesTheKeyboardSoEscapeArrivesWhicheverWindowHasTheFocus) {

@@ -317,6 +317,19 @@ TEST_F(SaverRun, RendererKilledEndsTheRunLikeEscape) {
     EXPECT_EQ(status->code, 0);
 }
 
+TEST_F(SaverRun, RendererThatEndsBeforeItsWindowIsReportedWithItsStatus) {
+    fs::remove(programFolder / "Quillaro.dll");
+    std::ofstream(programFolder / "Quillaro.dll") << "#!/bin/sh\nexit 3\n";
+    fs::permissions(programFolder / "Quillaro.dll", fs::perms::owner_all);
+    ChildProcess saver = startSaver(); // not verbose: told all the same
+    auto status = endAfter(saver, "the renderer ended");
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->code, 0);
+    EXPECT_EQ(readFile(dir / "saver-stderr.txt"),
+              "Quillaro.scr: the renderer " + (programFolder / "Quillaro.dll").string() +
+                  " ended before its window was seen (exit status 3)\n");
+}
+
 TEST_F(SaverRun, TerminationSignalEndsTheSaverAndTheRendererItStarted) {
     for (int signal : {SIGTERM, SIGINT}) { // log-out or kill, and Ctrl+C in a terminal
         SCOPED_TRACE(strsignal(signal));
