@@ -79,6 +79,13 @@ TEST(Package, HoldsBothProgramsTheCommandTheMenuEntryAndItsDocuments) {
                                            "./usr/share/icons/hicolor/32x32/apps/quillaro.png",
                                            deb}));
     ASSERT_GE(icon.size(), 24u);
+    // The manual page gives the package's version.
+    const std::string manual =
+        runAndCapture("/bin/sh", withArgs({"-c",
+                                           "dpkg-deb --fsys-tarfile \"$0\" | tar -xO "
+                                           "./usr/share/man/man1/quillaro.1.gz | gzip -d",
+                                           deb}));
+    EXPECT_NE(manual.find("\"Quillaro " QUILLARO_VERSION "\""), std::string::npos) << manual;
     EXPECT_EQ(icon.substr(0, 8), "\x89PNG\r\n\x1a\n");
     EXPECT_EQ(icon.substr(16, 8), std::string("\0\0\0\x20\0\0\0\x20", 8));
 
@@ -104,7 +111,8 @@ TEST(Package, HoldsBothProgramsTheCommandTheMenuEntryAndItsDocuments) {
 TEST(Package, TheCommandAndTheMenuEntryStartTheInstalledSaver) {
     const std::string source = QUILLARO_SOURCE_DIR "/packaging/";
     const std::string command = readFile(source + "quillaro");
-    EXPECT_NE(command.find("exec /usr/lib/quillaro/Quillaro.scr \"$@\""), std::string::npos);
+    EXPECT_NE(command.find("exec -a \"$0\" /usr/lib/quillaro/Quillaro.scr \"$@\""),
+              std::string::npos);
     const std::string entry = readFile(source + "quillaro-settings.desktop");
     EXPECT_NE(entry.find("\nName=Quillaro settings\n"), std::string::npos);
     EXPECT_NE(entry.find("\nExec=quillaro /c\n"), std::string::npos);
