@@ -54,6 +54,8 @@ TEST(Package, HoldsBothProgramsTheCommandTheMenuEntryAndItsDocuments) {
         {"/usr/share/applications/quillaro-settings.desktop", "-rw-r--r--"},
         {"/usr/share/icons/hicolor/32x32/apps/quillaro.png", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/README.md", "-rw-r--r--"},
+        {"/usr/share/doc/quillaro/docs/screenshot.png", "-rw-r--r--"},
+        {"/usr/share/doc/quillaro/docs/dialog.png", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/copyright", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/changelog.gz", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/examples/quillaro-xss-lock.desktop", "-rw-r--r--"},
