@@ -114,12 +114,8 @@ TEST_F(SettingsLocationTest, ThePackagedInstallKeepsEvenRootOutOfItsFolder) {
     ASSERT_TRUE(prepareSettingsFolder(where));
     WriteIniString("Section", "BGM区分", "0", where.writeFile);
     EXPECT_EQ(locatePackaged().readFile, own);
-    EXPECT_EQ(ReadIniString("Section", "BGM区分", own), "0");
     EXPECT_EQ(readFile(beside), "[Section]\nBGM区分=1\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(program.path()), {}), 1);
-
-    // Any other folder is a hand install, which keeps its file beside the program.
-    EXPECT_EQ(locate(config.c_str()).writeFile, beside);
 }
 
 TEST(PosixFolderAccess, JudgesFoldersAsTheKernelDoes) {
