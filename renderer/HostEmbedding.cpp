@@ -6,14 +6,6 @@
 #include <string_view>
 
 namespace quillaro {
-namespace {
-
-// The host may go at any moment; a request on a window that has gone is no reason to stop.
-int ignoreErrors(Display*, XErrorEvent*) {
-    return 0;
-}
-
-} // namespace
 
 std::optional<RendererOptions> takeRendererOptions(int& argc, char** argv) {
     RendererOptions options;
@@ -50,7 +42,6 @@ bool HostFollower::watch(unsigned long host) {
     display_ = XOpenDisplay(nullptr);
     if (!display_)
         return false;
-    XSetErrorHandler(ignoreErrors);
     host_ = host;
     XSelectInput(display_, host_, StructureNotifyMask);
     XWindowAttributes attrs{};

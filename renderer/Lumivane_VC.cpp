@@ -2,6 +2,7 @@
 // titled "Lumivane_VC" that animates the scene with the hand-off picture on its floor until
 // Escape is pressed. Started by a display-mode saver with "--window-id W --picture FILE", it
 // draws inside window W instead, with FILE on its floor, until W goes. It writes nothing.
+#include "ForeignXErrors.h"
 #include "Renderer.h"
 
 #include <GL/freeglut.h>
@@ -10,6 +11,8 @@
 
 int main(int argc, char** argv) {
     using namespace quillaro;
+    ignoreForeignXErrors();
+    forgetDeadWindowManager();
     const auto options = takeRendererOptions(argc, argv);
     if (!options) {
         std::fputs("Quillaro.dll: --window-id needs a window id, --picture a file\n", stderr);
@@ -38,9 +41,13 @@ int main(int argc, char** argv) {
         glutInitWindowPosition(0, 0);
     }
     glutCreateWindow(RendererWindowTitle);
-    // freeglut draws straight into its X window, current right after creation.
+    // freeglut has made the window's GL context current, so its drawable is the window.
+    // Inside a daemon's window it goes when the host does; the follower ends the renderer
+    // then, so errors about it are not fatal there.
     if (state.host)
         host.adopt(glXGetCurrentDisplay(), glXGetCurrentDrawable());
+    else
+        setOwnXWindow(glXGetCurrentDrawable());
     initScene();
     glutDisplayFunc(drawScene);
     glutReshapeFunc(onReshape);

@@ -107,6 +107,7 @@ private:
     std::vector<std::string> rendererArguments() const;
     void preparePictureFile();
     void saveForRenderer();
+    void reportRendererUnseen(bool stillRunning);
     void startMusic();
 
     SaverServices& services_;
