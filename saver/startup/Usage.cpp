@@ -54,7 +54,7 @@ std::string CommandName(const char* argv0) {
 std::string UsageText(const std::string& command, const std::string& programFolder,
                       const SettingsLocation& location) {
     std::string text = command + ": a 3D screen saver for X11 desktops.\n\nUsage: " + command +
-                       " [/s | /c | /p N]\n" + std::string(command.size() + 7, ' ') + command +
+                       " [/s | /c | /p N]\n" + std::string(7, ' ') + command +
                        " [--root | --window-id N | --xscreensaver]\n" + Modes;
     text += "\nSettings: " +
             (location.writeFile.empty() ? std::string("none (the program's folder is unknown)")
