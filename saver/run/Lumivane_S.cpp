@@ -1,14 +1,10 @@
 #include "Lumivane_S.h"
 
 #include "AsciiCase.h"
-#include "HandoffPath.h"
 #include "ScreenPictureService.h"
-#include "capture/Lumivane_C.h"
-#include "graphics/Raster.h"
 #include "music/Lumivane_BGM.h"
 #include "platform/Notices.h"
 #include "platform/TerminationSignals.h"
-#include "settings/Conversions.h"
 #include "settings/Settings.h"
 
 #include <QCloseEvent>
@@ -17,15 +13,6 @@
 #include <algorithm>
 
 namespace quillaro {
-namespace {
-
-bool desktopChosen(const std::string& capture) {
-    // Text that is not a number (an empty Capture among it) counts as the desktop.
-    auto number = parseNumber(capture);
-    return !number || *number == 0;
-}
-
-} // namespace
 
 std::string MusicFileEnding(const std::string& file) {
     return asciiUpper(file.substr(file.size() - std::min<std::size_t>(3, file.size())));
@@ -41,7 +28,11 @@ bool isOtherStreamedMusic(const std::string& file) {
 
 Lumivane_S::Lumivane_S(SaverServices& services, std::unique_ptr<PictureService> pictures,
                        Clock clock)
-    : services_(services), pictures_(std::move(pictures)),
+    : Lumivane_S(services, std::make_unique<RunStart>(services, std::move(pictures)),
+                 std::move(clock)) {}
+
+Lumivane_S::Lumivane_S(SaverServices& services, std::unique_ptr<RunStart> start, Clock clock)
+    : services_(services), start_(std::move(start)),
       clock_(clock ? std::move(clock) : Clock(&std::chrono::steady_clock::now)) {
     setWindowTitle(RunFormTitle);
     // A window id now, so the title is there for other instances to find; never shown.
@@ -61,7 +52,12 @@ Lumivane_S::Lumivane_S(SaverServices& services, std::unique_ptr<PictureService> 
 Lumivane_S::~Lumivane_S() = default;
 
 LoadedForm Lumivane_S::load(SaverServices& services) {
-    auto form = std::make_unique<Lumivane_S>(services, std::make_unique<ScreenPictureService>());
+    return loadStarted(
+        services, std::make_unique<RunStart>(services, std::make_unique<ScreenPictureService>()));
+}
+
+LoadedForm Lumivane_S::loadStarted(SaverServices& services, std::unique_ptr<RunStart> start) {
+    auto form = std::make_unique<Lumivane_S>(services, std::move(start));
     // Log-out, shutdown or an interrupt end the run, the renderer with it.
     form->endSignals_ = std::make_unique<TerminationSignals>();
     connect(form->endSignals_.get(), &TerminationSignals::endRequested, form.get(),
@@ -74,50 +70,8 @@ void Lumivane_S::Form_Load() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         resize(screen->size());
 
-    if (desktopChosen(settings().Capture))
-        prepareDesktop();
-    else
-        preparePictureFile();
-
-    // The hand-off file is complete before the renderer starts; the saver never waits for it.
-    RendererPath_ = RendererPath(services_.program.folder);
-    rendererPid_ = services_.programs.startProgram(RendererPath_, {});
-
+    start_->begin();
     startMusic();
-}
-
-void Lumivane_S::prepareDesktop() {
-    picture_ = pictures_->grabDesktop();
-    if (!picture_.empty()) // else nothing to save; the renderer finds an older picture or none
-        saveForRenderer();
-    else
-        reportFallback("the desktop could not be captured; the floor keeps its last picture");
-}
-
-void Lumivane_S::preparePictureFile() {
-    // An unloadable picture leaves the picture area at its small black starting size.
-    Image24 pic2(EmptyPictureWidth, EmptyPictureHeight);
-    if (auto loaded = pictures_->loadPicture(settings().ImageFile))
-        pic2 = std::move(*loaded);
-    else if (reportsFallbacks())
-        reportFallback("the picture " + settings().ImageFile +
-                       " is not shown: " + pictures_->loadProblem(settings().ImageFile));
-    const int w = pic2.width();
-    const int h = pic2.height();
-    // Mirrored left to right at its own size: the floor mirrors it back like a reflection.
-    Image24 pic1(w, h);
-    StretchBlt(pic1, w, 0, -w, h, pic2, 0, 0, w, h);
-    picture_ = PictureFromBitmap(std::move(pic1), std::nullopt);
-    saveForRenderer();
-}
-
-void Lumivane_S::saveForRenderer() {
-    // Written only into a folder that is ours alone, so nobody can redirect the picture.
-    if (!services_.folders.createPrivateFolder(workingFolder()))
-        reportFallback("the working folder " + workingFolder().string() +
-                       " is a link or not yours alone; the floor shows no picture");
-    else if (!pictures_->savePicture(picture_.bitmap(), handoffPath()))
-        reportFallback("the picture could not be written to " + handoffPath().string());
 }
 
 Lumivane_S::Music Lumivane_S::chosenMusic() {
@@ -185,7 +139,7 @@ void Lumivane_S::Timer3_Timer() {
     // Before the renderer has shown its window, its absence only means it is still starting,
     // as long as its process is there; one that never shows a window still ends the run once
     // the limit has passed.
-    const bool starting = rendererPid_ && services_.programs.isRunning(*rendererPid_);
+    const bool starting = rendererProcess() && services_.programs.isRunning(*rendererProcess());
     if (!rendererSeen_ && starting && clock_() - loadedAt_ < RendererShowLimit)
         return;
     timer3_.stop();
@@ -200,8 +154,8 @@ void Lumivane_S::unload() {
 }
 
 void Lumivane_S::endRequested() {
-    if (!unloaded_ && rendererPid_)
-        services_.programs.stopProgram(*rendererPid_);
+    if (!unloaded_ && rendererProcess())
+        services_.programs.stopProgram(*rendererProcess());
     unload();
 }
 

@@ -8,8 +8,8 @@
 
 #include "PictureService.h"
 #include "ProgramNames.h"
+#include "RunStart.h"
 #include "graphics/Image24.h"
-#include "graphics/Picture.h"
 #include "platform/ProgramEnd.h"
 #include "platform/SaverServices.h"
 
@@ -40,20 +40,20 @@ public:
     static constexpr std::chrono::milliseconds Timer3Interval{500};  // renderer watch
     // A renderer that has not shown its window by then is taken for one that never will.
     static constexpr std::chrono::seconds RendererShowLimit{10};
-    // The picture areas' size before anything is loaded into them; a picture file that cannot
-    // be loaded leaves a black picture of this size.
-    static constexpr int EmptyPictureWidth = 45;
-    static constexpr int EmptyPictureHeight = 41;
 
     // Creates the hidden form, its timers (the renderer watch already counting) and its window,
     // so that the title can be found from the start. No clock given: the steady clock.
     Lumivane_S(SaverServices& services, std::unique_ptr<PictureService> pictures, Clock clock = {});
+    // The same over a start that may already have begun (picture written, renderer started).
+    Lumivane_S(SaverServices& services, std::unique_ptr<RunStart> start, Clock clock = {});
     ~Lumivane_S() override;
 
     // How Main hands a run over: the form with the real picture services, loaded and started.
     static LoadedForm load(SaverServices& services);
+    // The form over a start that has already begun, loaded: it adds the music and the watch.
+    static LoadedForm loadStarted(SaverServices& services, std::unique_ptr<RunStart> start);
 
-    // The start-up: picture, renderer, music.
+    // The start-up: picture and renderer (unless they were started already), then the music.
     void Form_Load();
     void Timer1_Timer();
     void Timer2_Timer();
@@ -69,8 +69,8 @@ public:
     QTimer& Timer2() { return timer2_; }
     QTimer& Timer3() { return timer3_; }
     // The picture prepared for the renderer, kept until the program ends.
-    const Image24& preparedPicture() const { return picture_.bitmap(); }
-    std::optional<std::int64_t> rendererProcess() const { return rendererPid_; }
+    const Image24& preparedPicture() const { return start_->picture().bitmap(); }
+    std::optional<std::int64_t> rendererProcess() const { return start_->rendererProcess(); }
 
 protected:
     // A close request from outside unloads the form like the end of the run does.
@@ -84,21 +84,15 @@ private:
     static Music chosenMusic();
 
     void Form_QueryUnload();
-    void prepareDesktop();
-    void preparePictureFile();
-    void saveForRenderer();
     void startMusic();
 
     SaverServices& services_;
-    std::unique_ptr<PictureService> pictures_;
+    std::unique_ptr<RunStart> start_;
     Clock clock_;
     QTimer timer1_;
     QTimer timer2_;
     QTimer timer3_;
 
-    std::string RendererPath_;
-    std::optional<std::int64_t> rendererPid_;
-    Picture picture_; // the picture written for the renderer, owned for the whole run
     std::chrono::steady_clock::time_point loadedAt_;
     Music music_ = Music::None;
     bool rendererSeen_ = false;
