@@ -84,6 +84,7 @@ private:
     static Music chosenMusic();
 
     void Form_QueryUnload();
+    void reportRendererUnseen(bool stillRunning);
     void startMusic();
 
     SaverServices& services_;
