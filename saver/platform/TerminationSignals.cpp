@@ -1,14 +1,11 @@
 #include "TerminationSignals.h"
 
-#include <array>
-#include <csignal>
+#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace quillaro {
 namespace {
-
-constexpr std::array<int, 3> EndSignals = {SIGTERM, SIGHUP, SIGINT};
 
 // Written by the signal handler; a handler may do nothing but write to a pipe.
 volatile std::sig_atomic_t wakeFd = -1;

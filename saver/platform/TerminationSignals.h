@@ -7,9 +7,14 @@
 
 #include <QObject>
 #include <QSocketNotifier>
+#include <array>
+#include <csignal>
 #include <memory>
 
 namespace quillaro {
+
+// The signals that ask the program to end.
+inline constexpr std::array<int, 3> EndSignals = {SIGTERM, SIGHUP, SIGINT};
 
 class TerminationSignals : public QObject {
     Q_OBJECT

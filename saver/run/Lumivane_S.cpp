@@ -3,34 +3,23 @@
 #include "AsciiCase.h"
 #include "HandoffPath.h"
 #include "ScreenPictureService.h"
-#include "capture/Lumivane_C.h"
-#include "graphics/Raster.h"
 #include "music/Lumivane_BGM.h"
 #include "platform/FileLock.h"
 #include "platform/Notices.h"
 #include "platform/TerminationSignals.h"
 #include "platform/XHostWindows.h"
-#include "settings/Conversions.h"
 #include "settings/Settings.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
-#include <cstdio>
-#include <unistd.h>
 
 namespace quillaro {
 namespace {
 
 // One file for every display-mode copy: whoever holds its lock plays the music.
 constexpr const char* MusicTurnFileName = "Lumivane.music";
-
-bool desktopChosen(const std::string& capture) {
-    // Text that is not a number (an empty Capture among it) counts as the desktop.
-    auto number = parseNumber(capture);
-    return !number || *number == 0;
-}
 
 } // namespace
 
@@ -48,9 +37,12 @@ bool isOtherStreamedMusic(const std::string& file) {
 
 Lumivane_S::Lumivane_S(SaverServices& services, std::unique_ptr<PictureService> pictures,
                        Clock clock)
-    : services_(services), pictures_(std::move(pictures)),
-      clock_(clock ? std::move(clock) : Clock(&std::chrono::steady_clock::now)),
-      handoff_(handoffPath()) {
+    : Lumivane_S(services, std::make_unique<RunStart>(services, std::move(pictures)),
+                 std::move(clock)) {}
+
+Lumivane_S::Lumivane_S(SaverServices& services, std::unique_ptr<RunStart> start, Clock clock)
+    : services_(services), start_(std::move(start)),
+      clock_(clock ? std::move(clock) : Clock(&std::chrono::steady_clock::now)) {
     setWindowTitle(RunFormTitle);
     // A window id now, so the title is there for other instances to find; never shown.
     winId();
@@ -69,11 +61,13 @@ Lumivane_S::Lumivane_S(SaverServices& services, std::unique_ptr<PictureService> 
 Lumivane_S::~Lumivane_S() = default;
 
 LoadedForm Lumivane_S::load(SaverServices& services) {
-    auto form = std::make_unique<Lumivane_S>(services, std::make_unique<ScreenPictureService>());
-    // Log-out, shutdown or an interrupt end the run, the renderer with it.
-    form->endSignals_ = std::make_unique<TerminationSignals>();
-    connect(form->endSignals_.get(), &TerminationSignals::endRequested, form.get(),
-            &Lumivane_S::endRequested);
+    return loadStarted(
+        services, std::make_unique<RunStart>(services, std::make_unique<ScreenPictureService>()));
+}
+
+LoadedForm Lumivane_S::loadStarted(SaverServices& services, std::unique_ptr<RunStart> start) {
+    auto form = std::make_unique<Lumivane_S>(services, std::move(start));
+    form->listenForEndSignals();
     form->Form_Load();
     return form;
 }
@@ -93,9 +87,7 @@ LoadedForm Lumivane_S::loadInWindow(SaverServices& services, WindowId window) {
     }
     auto form = std::make_unique<Lumivane_S>(services, std::make_unique<ScreenPictureService>());
     form->hostIn(std::move(host));
-    form->endSignals_ = std::make_unique<TerminationSignals>();
-    connect(form->endSignals_.get(), &TerminationSignals::endRequested, form.get(),
-            &Lumivane_S::endRequested);
+    form->listenForEndSignals();
     // The daemon destroys the window to unblank: the renderer, a child of it, goes with it.
     Lumivane_S* raw = form.get();
     watch->watchDestruction(window, [raw] { raw->endRequested(); });
@@ -104,91 +96,24 @@ LoadedForm Lumivane_S::loadInWindow(SaverServices& services, WindowId window) {
     return form;
 }
 
+void Lumivane_S::listenForEndSignals() {
+    // Log-out, shutdown or an interrupt end the run, the renderer with it.
+    endSignals_ = std::make_unique<TerminationSignals>();
+    connect(endSignals_.get(), &TerminationSignals::endRequested, this, &Lumivane_S::endRequested);
+}
+
 void Lumivane_S::hostIn(DisplayHost host) {
+    start_->hostIn(host.window);
     host_ = std::move(host);
-    // Several copies run at once, one per monitor: each hands its own picture over.
-    const auto folder = workingFolder();
-    handoff_ =
-        folder.empty() ? folder : folder / ("Lumivane-" + std::to_string(::getpid()) + ".bmp");
 }
 
 void Lumivane_S::Form_Load() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         resize(screen->size());
 
-    if (host_ && desktopChosen(settings().Capture))
-        prepareHostDesktop();
-    else if (desktopChosen(settings().Capture))
-        prepareDesktop();
-    else
-        preparePictureFile();
-
-    // The hand-off file is complete before the renderer starts; the saver never waits for it.
-    RendererPath_ = RendererPath(services_.program.folder);
-    rendererPid_ = services_.programs.startProgram(RendererPath_, rendererArguments());
-
+    start_->begin();
     if (!host_ || host_->playsMusic)
         startMusic();
-}
-
-std::vector<std::string> Lumivane_S::rendererArguments() const {
-    if (!host_)
-        return {};
-    char window[32];
-    std::snprintf(window, sizeof window, "0x%lx", host_->window);
-    return {"--window-id", window, "--picture", handoff_.string()};
-}
-
-void Lumivane_S::prepareHostDesktop() {
-    // That monitor's own desktop, handed over as a /s run hands over the captured one.
-    picture_ = pictures_->grabHostScreenshot(host_->window);
-    if (!picture_.empty()) {
-        saveForRenderer();
-        return;
-    }
-    // No screenshot (the daemon was told not to take one, or a preview pane): the user's
-    // picture when one is set, else our sample landscape.
-    if (!settings().ImageFile.empty()) {
-        preparePictureFile();
-        return;
-    }
-    picture_ = PictureFromBitmap(pictures_->samplePicture(), std::nullopt);
-    if (!picture_.empty())
-        saveForRenderer();
-}
-
-void Lumivane_S::prepareDesktop() {
-    picture_ = pictures_->grabDesktop();
-    if (!picture_.empty()) // else nothing to save; the renderer finds an older picture or none
-        saveForRenderer();
-    else
-        reportFallback("the desktop could not be captured; the floor keeps its last picture");
-}
-
-void Lumivane_S::preparePictureFile() {
-    // An unloadable picture leaves the picture area at its small black starting size.
-    Image24 pic2(EmptyPictureWidth, EmptyPictureHeight);
-    if (auto loaded = pictures_->loadPicture(settings().ImageFile))
-        pic2 = std::move(*loaded);
-    else if (reportsFallbacks())
-        reportFallback("the picture " + settings().ImageFile +
-                       " is not shown: " + pictures_->loadProblem(settings().ImageFile));
-    const int w = pic2.width();
-    const int h = pic2.height();
-    // Mirrored left to right at its own size: the floor mirrors it back like a reflection.
-    Image24 pic1(w, h);
-    StretchBlt(pic1, w, 0, -w, h, pic2, 0, 0, w, h);
-    picture_ = PictureFromBitmap(std::move(pic1), std::nullopt);
-    saveForRenderer();
-}
-
-void Lumivane_S::saveForRenderer() {
-    // Written only into a folder that is ours alone, so nobody can redirect the picture.
-    if (!services_.folders.createPrivateFolder(workingFolder()))
-        reportFallback("the working folder " + workingFolder().string() +
-                       " is a link or not yours alone; the floor shows no picture");
-    else if (!pictures_->savePicture(picture_.bitmap(), handoff_))
-        reportFallback("the picture could not be written to " + handoff_.string());
 }
 
 Lumivane_S::Music Lumivane_S::chosenMusic() {
@@ -252,7 +177,7 @@ void Lumivane_S::Timer3_Timer() {
     // Several copies run at once, each renderer titled alike: a display-mode copy follows its
     // own renderer's process, which ends with the window it draws in.
     if (host_) {
-        if (rendererPid_ && services_.programs.isRunning(*rendererPid_))
+        if (rendererProcess() && services_.programs.isRunning(*rendererProcess()))
             return;
         timer3_.stop();
         unload();
@@ -265,7 +190,7 @@ void Lumivane_S::Timer3_Timer() {
     // Before the renderer has shown its window, its absence only means it is still starting,
     // as long as its process is there; one that never shows a window still ends the run once
     // the limit has passed.
-    const bool starting = rendererPid_ && services_.programs.isRunning(*rendererPid_);
+    const bool starting = rendererProcess() && services_.programs.isRunning(*rendererProcess());
     if (!rendererSeen_ && starting && clock_() - loadedAt_ < RendererShowLimit)
         return;
     timer3_.stop();
@@ -276,13 +201,13 @@ void Lumivane_S::Timer3_Timer() {
 
 void Lumivane_S::reportRendererUnseen(bool stillRunning) {
     // Always told: otherwise the run ends with nothing on screen and no word why.
-    const std::string renderer = "the renderer " + RendererPath_;
-    if (!rendererPid_)
+    const std::string renderer = "the renderer " + RendererPath(services_.program.folder);
+    if (!rendererProcess())
         reportProblem(renderer + " could not be started");
     else if (stillRunning)
         reportProblem(renderer + " showed no window within " +
                       std::to_string(RendererShowLimit.count()) + " s; the run ends");
-    else if (const auto status = services_.programs.waitStatus(*rendererPid_);
+    else if (const auto status = services_.programs.waitStatus(*rendererProcess());
              !status || !endedCleanly(*status))
         // A clean end is an Escape between two looks: the window was there, only not seen.
         reportProblem(renderer + " ended before its window was seen (" +
@@ -297,8 +222,8 @@ void Lumivane_S::unload() {
 }
 
 void Lumivane_S::endRequested() {
-    if (!unloaded_ && rendererPid_)
-        services_.programs.stopProgram(*rendererPid_);
+    if (!unloaded_ && rendererProcess())
+        services_.programs.stopProgram(*rendererProcess());
     unload();
 }
 
@@ -324,7 +249,7 @@ void Lumivane_S::Form_QueryUnload() {
         CursorCount() = services_.cursor.showCursor(*CursorCount() != 0);
     if (host_) {
         std::error_code ignored;
-        std::filesystem::remove(handoff_, ignored);
+        std::filesystem::remove(handoffFile(), ignored);
         host_->musicTurn = {};
     }
     services_.end.endProgram(ExitQuietly);

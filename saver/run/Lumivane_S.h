@@ -1,7 +1,7 @@
 // The run form: the saver's side of a full screen-saver run. It is loaded hidden and stays
 // hidden, so it never covers the desktop it captures; its title is how other instances know a
-// run is going on. Its start-up writes the picture for the renderer (the desktop as the user
-// left it, or the user's picture mirrored left to right), starts the renderer and the music.
+// run is going on. Its start-up has its RunStart write the picture for the renderer and start
+// the renderer (unless the program's entry did that already), then starts the music.
 // Three timers then keep the music going and watch the renderer's window; once that window has
 // gone, the teardown stops the music, gives the cursor back and ends the saver.
 #pragma once
@@ -9,8 +9,8 @@
 #include "FileDescriptor.h"
 #include "PictureService.h"
 #include "ProgramNames.h"
+#include "RunStart.h"
 #include "graphics/Image24.h"
-#include "graphics/Picture.h"
 #include "platform/ProgramEnd.h"
 #include "platform/SaverServices.h"
 #include "platform/WindowLookup.h"
@@ -51,27 +51,27 @@ public:
     static constexpr std::chrono::milliseconds Timer3Interval{500};  // renderer watch
     // A renderer that has not shown its window by then is taken for one that never will.
     static constexpr std::chrono::seconds RendererShowLimit{10};
-    // The picture areas' size before anything is loaded into them; a picture file that cannot
-    // be loaded leaves a black picture of this size.
-    static constexpr int EmptyPictureWidth = 45;
-    static constexpr int EmptyPictureHeight = 41;
 
     // Creates the hidden form, its timers (the renderer watch already counting) and its window,
     // so that the title can be found from the start. No clock given: the steady clock.
     Lumivane_S(SaverServices& services, std::unique_ptr<PictureService> pictures, Clock clock = {});
+    // The same over a start that may already have begun (picture written, renderer started).
+    Lumivane_S(SaverServices& services, std::unique_ptr<RunStart> start, Clock clock = {});
     ~Lumivane_S() override;
 
     // How Main hands a run over: the form with the real picture services, loaded and started.
     static LoadedForm load(SaverServices& services);
+    // The form over a start that has already begun, loaded: it adds the music and the watch.
+    static LoadedForm loadStarted(SaverServices& services, std::unique_ptr<RunStart> start);
     // How Main hands a display-mode run over: the same run, with the scene inside the window.
     // Nothing when the window does not exist.
     static LoadedForm loadInWindow(SaverServices& services, WindowId window);
     // Makes this form's run one inside the daemon's window: its own hand-off file, the renderer
     // told its window and file, the desktop taken from the window's screenshot. Before Form_Load.
     void hostIn(DisplayHost host);
-    const std::filesystem::path& handoffFile() const { return handoff_; }
+    const std::filesystem::path& handoffFile() const { return start_->handoffFile(); }
 
-    // The start-up: picture, renderer, music.
+    // The start-up: picture and renderer (unless they were started already), then the music.
     void Form_Load();
     void Timer1_Timer();
     void Timer2_Timer();
@@ -87,8 +87,8 @@ public:
     QTimer& Timer2() { return timer2_; }
     QTimer& Timer3() { return timer3_; }
     // The picture prepared for the renderer, kept until the program ends.
-    const Image24& preparedPicture() const { return picture_.bitmap(); }
-    std::optional<std::int64_t> rendererProcess() const { return rendererPid_; }
+    const Image24& preparedPicture() const { return start_->picture().bitmap(); }
+    std::optional<std::int64_t> rendererProcess() const { return start_->rendererProcess(); }
 
 protected:
     // A close request from outside unloads the form like the end of the run does.
@@ -102,31 +102,23 @@ private:
     static Music chosenMusic();
 
     void Form_QueryUnload();
-    void prepareDesktop();
-    void prepareHostDesktop();
-    std::vector<std::string> rendererArguments() const;
-    void preparePictureFile();
-    void saveForRenderer();
+    void listenForEndSignals();
     void reportRendererUnseen(bool stillRunning);
     void startMusic();
 
     SaverServices& services_;
-    std::unique_ptr<PictureService> pictures_;
+    std::unique_ptr<RunStart> start_;
     Clock clock_;
     QTimer timer1_;
     QTimer timer2_;
     QTimer timer3_;
 
-    std::string RendererPath_;
-    std::optional<std::int64_t> rendererPid_;
-    Picture picture_; // the picture written for the renderer, owned for the whole run
     std::chrono::steady_clock::time_point loadedAt_;
     Music music_ = Music::None;
     bool rendererSeen_ = false;
     bool unloaded_ = false;
     std::unique_ptr<TerminationSignals> endSignals_;
     std::optional<DisplayHost> host_;
-    std::filesystem::path handoff_;
     std::unique_ptr<HostWindows> hostWatch_;
 };
 

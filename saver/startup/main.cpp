@@ -1,7 +1,9 @@
 // Quillaro.scr, the saver program: checks that there is an X display to work on, sets up the
 // toolkit and the platform services, and runs Main, which hands over to the preview, the
-// settings dialog or the run plugged into the Handovers below.
+// settings dialog or the display-mode run plugged into the Handovers below. A run (/s, or no
+// mode) starts its renderer before the toolkit is up, so it goes its own way (EarlyRun).
 #include "DisplayMode.h"
+#include "EarlyRun.h"
 #include "Lumivane_B.h"
 #include "Usage.h"
 #include "XScreenSaverList.h"
@@ -24,15 +26,13 @@ namespace {
 constexpr int ExitNoDisplay = 2;
 char fallbackProgramName[] = "Quillaro.scr"; // for a start with an empty argument list
 
-// Runs the event loop until the program's end. A run (/s, or no mode at all) shows no window of
-// its own, so it goes without the accessibility bridge that QApplication::exec sets up: the
-// bridge's session-bus connection would try to start a D-Bus daemon (dbus-launch) while the
-// renderer is starting, and a started one would outlive the run.
+// Runs the event loop until the program's end. A display-mode run shows no window of its own
+// (the renderer draws in the daemon's), so it goes without the accessibility bridge that
+// QApplication::exec sets up: the bridge's session-bus connection would try to start a D-Bus
+// daemon (dbus-launch) while the renderer is starting, and a started one would outlive the run.
 int runLoop(const quillaro::ProgramInfo& program) {
-    const bool run = program.commandLine.empty() ||
-                     quillaro::ModeLetter(program.commandLine) == "S" ||
-                     quillaro::DisplayModeWindow(program.commandLine, "").has_value();
-    return run ? QCoreApplication::exec() : QApplication::exec();
+    const bool displayRun = quillaro::DisplayModeWindow(program.commandLine, "").has_value();
+    return displayRun ? QCoreApplication::exec() : QApplication::exec();
 }
 
 } // namespace
@@ -65,6 +65,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     int toolkitArgc = 1;
     char* toolkitArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackProgramName, nullptr};
+    if (StartsRun(program.commandLine))
+        return RunSaver(program, toolkitArgc, toolkitArgv);
     QApplication app(toolkitArgc, toolkitArgv);
     // The run form is never shown; only Main and the units decide when the program ends.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -80,7 +82,6 @@ int main(int argc, char** argv) {
     Handovers handovers;
     handovers.preview = Lumivane_R::load;
     handovers.settingsDialog = Lumivane_P::showModal;
-    handovers.run = Lumivane_S::load;
     handovers.displayRun = Lumivane_S::loadInWindow;
 
     LoadedForm form = Main(services, handovers);

@@ -185,6 +185,29 @@ TEST_F(RunFormTest, MusicStartsOnlyOnceTheRendererHasBeenStarted) {
     }
 }
 
+TEST_F(RunFormTest, FormOverAStartedRunAddsOnlyTheMusicAndWatchesThatRenderer) {
+    settings().BgmKind = Settings::BgmKindFile;
+    settings().BgmFile = "/m/a.mp3";
+    fakes.program.commandLine = "/s";
+    auto owned = std::make_unique<FakePictures>(fakes.log);
+    owned->desktop = desktop;
+    auto start = std::make_unique<RunStart>(fakes.services, std::move(owned));
+    start->begin();
+    const Texts begun = {"grab desktop", "folder", "save " + handoffPath().string(),
+                         "start program"};
+    ASSERT_EQ(fakes.log, begun);
+    EXPECT_TRUE(takeCommands().empty()) << "no music before the toolkit is up";
+
+    form = std::make_unique<Lumivane_S>(fakes.services, std::move(start), [this] { return now; });
+    form->Form_Load();
+    EXPECT_EQ(fakes.log, begun) << "nothing captured, written or started twice";
+    EXPECT_FALSE(takeCommands().empty());
+    EXPECT_EQ(form->rendererProcess(), 4242);
+    fakes.programs.running = false;
+    form->Timer3_Timer();
+    EXPECT_TRUE(ended());
+}
+
 TEST_F(RunFormTest, UnsafeWorkingFolderSkipsTheSaveButTheRunGoesOn) {
     fakes.folders.result = false;
     settings().Capture = "0";

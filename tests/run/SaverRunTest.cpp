@@ -224,6 +224,30 @@ TEST_F(SaverRun, DesktopGoesToTheRendererAsTheScreenShowsItAndEscapeEndsTheRun) 
     EXPECT_FALSE(fs::exists(busLaunches)) << "the run tried to start a D-Bus session bus";
 }
 
+TEST_F(SaverRun, TwoStartsMomentsApartMakeOneRun) {
+    ChildProcess first = startSaver();
+    std::this_thread::sleep_for(5ms);
+    ChildProcess second = startSaver();
+    // Whichever passed the guard first runs; the other finds its run and ends by itself. Two
+    // runs would both keep going.
+    const auto deadline = std::chrono::steady_clock::now() + EndTimeout;
+    while (first.running() && second.running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    const bool firstRuns = first.running();
+    ChildProcess& refused = firstRuns ? second : first;
+    ChildProcess& kept = firstRuns ? first : second;
+    auto status = refused.waitFor(EndTimeout);
+    ASSERT_TRUE(status) << "both are still running";
+    EXPECT_TRUE(status->exited && status->code == 0);
+
+    const unsigned long window = waitForRenderer();
+    ASSERT_NE(window, 0u);
+    EXPECT_TRUE(kept.running());
+    EXPECT_EQ(xvfb.findWindows(RendererTitle).size(), 1u);
+    pressEscape(window);
+    EXPECT_TRUE(endAfter(kept, "Escape"));
+}
+
 TEST_F(SaverRun, PictureFileGoesToTheRendererMirroredAtItsOwnSize) {
     QImage photo(640, 480, QImage::Format_RGB888);
     for (int y = 0; y < 480; ++y)

@@ -6,6 +6,7 @@
 #include "FileText.h"
 #include "TempDir.h"
 #include "settings/Settings.h"
+#include "startup/EarlyRun.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -85,6 +86,16 @@ TEST(PreviewHandle, ReadsTheNumberFromTheFourthCharacterOn) {
     EXPECT_EQ(PreviewHandle("/p abc"), 0);
     EXPECT_EQ(PreviewHandle("/p\t\n5"), 5);
     EXPECT_EQ(PreviewHandle("/pä12"), 12); // the fourth character, not the fourth byte
+}
+
+TEST(StartsRun, TakesTheEarlyPathForRunsButNeverForADisplayModeLine) {
+    // Main reads the display-mode words first, wherever they stand; the early path has no
+    // display-mode handover and would end such a start silently.
+    const std::vector<std::pair<std::string, bool>> lines = {
+        {"", true},       {"/s", true},         {"-S 5", true},    {"/c", false},
+        {"/p 12", false}, {"/s --root", false}, {"--root", false}, {"/S --window-id=7", false}};
+    for (const auto& [line, run] : lines)
+        EXPECT_EQ(StartsRun(line), run) << line;
 }
 
 TEST(PreviewHandle, AValueBeyond32BitsGivesHandleZero) {
