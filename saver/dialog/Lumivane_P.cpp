@@ -1,5 +1,6 @@
 #include "Lumivane_P.h"
 
+#include "Choosers.h"
 #include "DialogDrawing.h"
 #include "Utf8.h"
 #include "graphics/EmbeddedPicture.h"
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImageReader>
 #include <QPainter>
 #include <QScreen>
 #include <cmath>
@@ -61,12 +63,6 @@ constexpr const char* CancelCaption = "ｷｬﾝｾﾙ";
 constexpr const char* CreditText = "Quillaro Project  ver.1.0.0";
 constexpr const char* LinkText = "Quillaro の CG ギャラリーへ";
 
-// The file choosers.
-constexpr const char* ChooserTitle = "ﾌｧｲﾙを開く";
-constexpr const char* PictureFilterName = "画像ﾌｧｲﾙ (BMP JPG)";
-constexpr const char* PicturePatterns[] = {"*.BMP", "*JPG"}; // no dot: any name ending in JPG
-constexpr const char* MusicFilterName = "BGMﾌｧｲﾙ (MP3 WAV)";
-constexpr const char* MusicPatterns[] = {"*.MP3", "*.WAV"};
 // The chooser hands back at most this many characters; the settings file reads back more.
 constexpr std::size_t MaxChosenPathCharacters = 254;
 
@@ -129,13 +125,6 @@ std::optional<std::string> keptPath(const std::optional<QString>& chosen) {
     if (!settingsKeep(path))
         return std::nullopt;
     return path;
-}
-
-template <std::size_t N> QStringList patternList(const char* const (&patterns)[N]) {
-    QStringList list;
-    for (const char* pattern : patterns)
-        list << pattern;
-    return list;
 }
 
 QFont labelFont() {
@@ -402,8 +391,9 @@ void Lumivane_P::Img_BGM_MouseDown(int index) {
 }
 
 void Lumivane_P::Cmd_Pic_Click() {
-    const std::optional<std::string> path =
-        chooseFile(PictureFilterName, patternList(PicturePatterns), settings_.ImageFolder);
+    const std::optional<std::string> path = chooseFile(PictureChoice(
+        settings_.ImageFile, settings_.ImageFolder, UserFolder(QStandardPaths::PicturesLocation),
+        QImageReader::supportedImageFormats()));
     if (!path)
         return;
     settings_.ImageFile = *path;
@@ -413,8 +403,8 @@ void Lumivane_P::Cmd_Pic_Click() {
 }
 
 void Lumivane_P::Cmd_File_Click() {
-    const std::optional<std::string> path =
-        chooseFile(MusicFilterName, patternList(MusicPatterns), settings_.BgmFolder);
+    const std::optional<std::string> path = chooseFile(MusicChoice(
+        settings_.BgmFile, settings_.BgmFolder, UserFolder(QStandardPaths::MusicLocation)));
     if (!path)
         return;
     settings_.BgmFile = *path;
@@ -424,10 +414,7 @@ void Lumivane_P::Cmd_File_Click() {
 
 // The path the user confirmed in a fresh chooser; nothing when the chooser was cancelled or the
 // path is one the settings file could not keep.
-std::optional<std::string> Lumivane_P::chooseFile(const char* filterName,
-                                                  const QStringList& patterns,
-                                                  const std::string& folder) {
-    const FileChoice choice{ChooserTitle, filterName, patterns, fromSettings(folder)};
+std::optional<std::string> Lumivane_P::chooseFile(const FileChoice& choice) {
     return keptPath(platform_.files.chooseFile(this, choice));
 }
 

@@ -101,8 +101,7 @@ private:
     void Cmd_Can_Click();
     void lbl_URL_Click();
 
-    std::optional<std::string> chooseFile(const char* filterName, const QStringList& patterns,
-                                          const std::string& folder);
+    std::optional<std::string> chooseFile(const FileChoice& choice);
     void ZoomOpen();
     void ZoomClose();
     void showPictureSource();

@@ -7,6 +7,7 @@
 
 #include "FileText.h"
 #include "TempDir.h"
+#include "dialog/Choosers.h"
 #include "dialog/DialogDrawing.h"
 #include "graphics/QtImageConversion.h"
 #include "settings/SettingsFile.h"
@@ -369,9 +370,8 @@ TEST_F(Dialog, PictureChooserReplacesThePreviewAndCancellingChangesNothing) {
     click("Cmd_Pic");
     ASSERT_EQ(files.shown.size(), 2u);
     EXPECT_EQ(files.shown[0].title, "ﾌｧｲﾙを開く");
-    EXPECT_EQ(files.shown[0].filterName, "画像ﾌｧｲﾙ (BMP JPG)");
-    EXPECT_EQ(files.shown[0].patterns, QStringList({"*.BMP", "*JPG"}));
-    EXPECT_EQ(files.shown[0].initialFolder, ""); // the folder of no picture: the chooser's own
+    EXPECT_EQ(files.shown[0].filters.at(0).name, "画像ﾌｧｲﾙ (BMP JPG)");
+    EXPECT_EQ(files.shown[0].initialFolder, UserFolder(QStandardPaths::PicturesLocation));
     EXPECT_EQ(files.shown[1].initialFolder, QString::fromStdString(dir.path().string()));
     EXPECT_EQ(s.ImageFile, tall.string());
     EXPECT_EQ(displayed("lbl_Pname"), QString::fromStdString(tall.string()));
@@ -433,8 +433,7 @@ TEST_F(Dialog, PathsTheSettingsFileCouldNotGiveBackCountAsCancelled) {
     files.answers = {longest};
     click("Cmd_File");
     ASSERT_EQ(files.shown.back().title, "ﾌｧｲﾙを開く");
-    EXPECT_EQ(files.shown.back().filterName, "BGMﾌｧｲﾙ (MP3 WAV)");
-    EXPECT_EQ(files.shown.back().patterns, QStringList({"*.MP3", "*.WAV"}));
+    EXPECT_EQ(files.shown.back().filters.at(0).name, "BGMﾌｧｲﾙ (MP3 WAV)");
     EXPECT_EQ(s.BgmFile, longest.toStdString());
     EXPECT_EQ(displayed("lbl_Fname"), longest);
     EXPECT_EQ(s.BgmFolder, dir.path().string());
