@@ -5,6 +5,7 @@
 #include "Utf8.h"
 #include "graphics/EmbeddedPicture.h"
 #include "graphics/PictureFile.h"
+#include "platform/ProgramInfo.h"
 #include "platform/QtFileChooser.h"
 #include "platform/QtPointerProbe.h"
 #include "platform/QtUrlOpener.h"
@@ -159,8 +160,17 @@ QPoint Lumivane_P::placement(const QRect& screen) {
     return screen.topLeft() + QPoint(nearestPixel(freeWidth / 2), nearestPixel(freeHeight / 3));
 }
 
-Lumivane_P::Lumivane_P(Settings& settings, SettingsLocation location, Platform platform)
+QUrl LinkTarget(std::string_view homePage, const std::string& readme) {
+    if (!homePage.empty())
+        return QUrl(QString::fromUtf8(homePage.data(), static_cast<qsizetype>(homePage.size())));
+    if (!readme.empty())
+        return QUrl::fromLocalFile(QFile::decodeName(readme.c_str()));
+    return {};
+}
+
+Lumivane_P::Lumivane_P(Settings& settings, SettingsLocation location, Platform platform, QUrl link)
     : settings_(settings), location_(std::move(location)), platform_(platform),
+      link_(std::move(link)),
       background_(BackgroundPicture), imgRa_{QPixmap(RadioPictures[0]), QPixmap(RadioPictures[1])},
       headingPlate_(HeadingPlatePicture), picDummy_(HolderWidth, HolderHeight, HolderColour),
       picMbl_(loadEmbeddedPicture(TexturePicture).value_or(Image24{})),
@@ -284,7 +294,8 @@ void Lumivane_P::showModal(SaverServices& services) {
     QtFileChooser files;
     QtUrlOpener urls;
     Lumivane_P dialog(settings(), locateSettings(services.program.folder),
-                      {QtPointerProbe::instance(), zoom, files, urls});
+                      {QtPointerProbe::instance(), zoom, files, urls},
+                      LinkTarget(QUILLARO_HOME_PAGE, InstalledReadme(services.program.folder)));
     dialog.exec();
 }
 
@@ -441,8 +452,10 @@ void Lumivane_P::Cmd_Can_Click() {
 }
 
 void Lumivane_P::lbl_URL_Click() {
+    if (link_.isEmpty())
+        return;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    platform_.urls.openUrl(HomePageUrl);
+    platform_.urls.openUrl(link_.toString(QUrl::FullyEncoded));
     QGuiApplication::restoreOverrideCursor();
 }
 

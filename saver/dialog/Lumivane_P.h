@@ -26,18 +26,21 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPixmap>
+#include <QUrl>
 #include <QWidget>
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace quillaro {
 
 // The dialog's title, never drawn, by which other instances know that it is open.
 inline constexpr const char* SettingsDialogTitle = "<Quillaro>";
-// The page the link label opens.
-inline constexpr const char* HomePageUrl = "https://quillaro.example.org/";
+// What the link label opens: the home page when the build names one (a web address), else the
+// README installed with the program as a local file; nothing when neither is known.
+QUrl LinkTarget(std::string_view homePage, const std::string& readme);
 
 class Lumivane_P : public QWidget {
     Q_OBJECT
@@ -57,8 +60,9 @@ public:
     // across, a third of the free height down, reckoned in twips.
     static QPoint placement(const QRect& screen);
 
-    // Creates every control, hidden; Form_Load fills them from the settings.
-    Lumivane_P(Settings& settings, SettingsLocation location, Platform platform);
+    // Creates every control, hidden; Form_Load fills them from the settings. The link label
+    // opens link.
+    Lumivane_P(Settings& settings, SettingsLocation location, Platform platform, QUrl link = {});
     ~Lumivane_P() override;
 
     // How Main hands the configuration over: the dialog on the real platform over the settings
@@ -111,6 +115,7 @@ private:
     Settings& settings_;
     SettingsLocation location_;
     Platform platform_;
+    QUrl link_;
 
     // Pictures the dialog draws with, kept off the screen.
     QPixmap background_;

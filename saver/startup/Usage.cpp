@@ -1,7 +1,6 @@
 #include "Usage.h"
 
-#include <filesystem>
-#include <system_error>
+#include "platform/ProgramInfo.h"
 
 namespace quillaro {
 namespace {
@@ -19,18 +18,6 @@ constexpr const char* Modes =
     "\n"
     "Quillaro is not a screen lock: after Escape the desktop is open to whoever sits there.\n";
 
-// Beside the programs in a folder install; the package keeps it with its documents.
-std::string readmeFor(const std::string& programFolder) {
-    const std::filesystem::path folder(programFolder);
-    for (const auto& candidate : {folder / "README.md", folder / ".." / ".." / "share" / "doc" /
-                                                            "quillaro" / "README.md"}) {
-        std::error_code error;
-        if (std::filesystem::is_regular_file(candidate, error))
-            return candidate.lexically_normal().string();
-    }
-    return {};
-}
-
 } // namespace
 
 bool AsksForUsage(std::string_view commandLine) {
@@ -45,7 +32,7 @@ std::string UsageText(const std::string& programFolder, const SettingsLocation& 
             "\n";
     if (!location.readFile.empty() && location.readFile != location.writeFile)
         text += "          read from " + location.readFile + " until the dialog saves yours\n";
-    if (const std::string readme = readmeFor(programFolder); !readme.empty())
+    if (const std::string readme = InstalledReadme(programFolder); !readme.empty())
         text += "Read me:  " + readme + "\n";
     return text;
 }

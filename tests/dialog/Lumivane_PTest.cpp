@@ -10,6 +10,7 @@
 #include "dialog/Choosers.h"
 #include "dialog/DialogDrawing.h"
 #include "graphics/QtImageConversion.h"
+#include "platform/ProgramInfo.h"
 #include "settings/SettingsFile.h"
 
 #include <QApplication>
@@ -98,6 +99,7 @@ protected:
     FakeChooser files;
     FakeUrls urls;
     FakePointer pointer;
+    QUrl link;
     std::unique_ptr<Lumivane_P> dialog;
 
     void SetUp() override {
@@ -108,8 +110,8 @@ protected:
     Lumivane_P& open(SettingsLocation location = {}) {
         if (location.writeFile.empty())
             location.readFile = location.writeFile = ini.string();
-        dialog = std::make_unique<Lumivane_P>(s, location,
-                                              Lumivane_P::Platform{pointer, zoom, files, urls});
+        dialog = std::make_unique<Lumivane_P>(
+            s, location, Lumivane_P::Platform{pointer, zoom, files, urls}, link);
         dialog->Form_Load();
         dialog->show();
         if (!QTest::qWaitForWindowExposed(dialog.get()))
@@ -599,13 +601,46 @@ TEST_F(Dialog, CancelEscapeEnterAndTheWindowManagersCloseWriteNothing) {
     }
 }
 
-TEST_F(Dialog, TheLinkOpensOurPageWithTheBusyPointerMeanwhile) {
+TEST(LinkTarget, IsTheBuiltHomePageElseTheInstalledReadmeAsALocalFile) {
+    // The package's layout: the programs in /usr/lib/quillaro, the README with the documents.
+    TempDir root;
+    const fs::path programs = root / "usr/lib/quillaro";
+    fs::create_directories(programs);
+    fs::create_directories(root / "usr/share/doc/quillaro");
+    writeFile(root / "usr/share/doc/quillaro/README.md", "# Quillaro\n");
+    const std::string packaged = InstalledReadme(programs.string());
+    EXPECT_EQ(packaged, (root / "usr/share/doc/quillaro/README.md").string());
+    // A folder install keeps it beside the programs, and wins over the other place.
+    writeFile(programs / "README.md", "# Quillaro\n");
+    EXPECT_EQ(InstalledReadme(programs.string()), (programs / "README.md").string());
+
+    struct Row {
+        std::string_view homePage;
+        std::string readme;
+        QString opens;
+    } rows[] = {
+        {"https://quillaro.example.net/", packaged, "https://quillaro.example.net/"},
+        {"", packaged, QUrl::fromLocalFile(QString::fromStdString(packaged)).toString()},
+        {"", "/opt/my quillaro/README.md", "file:///opt/my quillaro/README.md"},
+        {"", "", ""}, // nothing to open
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(LinkTarget(row.homePage, row.readme).toString(), row.opens) << row.readme;
+}
+
+TEST_F(Dialog, TheLinkOpensItsTargetWithTheBusyPointerMeanwhile) {
+    link = QUrl::fromLocalFile("/opt/my quillaro/README.md");
     open();
     click("lbl_URL", Qt::RightButton);
     EXPECT_TRUE(urls.opened.empty());
     click("lbl_URL");
-    ASSERT_EQ(urls.opened, std::vector<QString>{"https://quillaro.example.org/"});
+    ASSERT_EQ(urls.opened, std::vector<QString>{"file:///opt/my%20quillaro/README.md"});
     EXPECT_EQ(urls.pointerMeanwhile.at(0), Qt::WaitCursor);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_FALSE(dialog->isUnloaded());
+    // A build without a home page, installed without its README: the link opens nothing.
+    link = QUrl();
+    open();
+    click("lbl_URL");
+    EXPECT_EQ(urls.opened.size(), 1u);
 }
