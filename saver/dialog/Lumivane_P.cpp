@@ -5,6 +5,7 @@
 #include "Utf8.h"
 #include "graphics/EmbeddedPicture.h"
 #include "graphics/PictureFile.h"
+#include "platform/NativePixels.h"
 #include "platform/ProgramInfo.h"
 #include "platform/QtFileChooser.h"
 #include "platform/QtPointerProbe.h"
@@ -349,7 +350,7 @@ void Lumivane_P::Form_Load() {
     // 15
     lblFname_.setText(fromSettings(s.BgmFile));
     // 16
-    zoomPoint_ = zoomPointFrom(platform_.pointer.position());
+    zoomPoint_ = zoomPointFrom(nativePoint(platform_.pointer.position()));
     // 17, 18
     ZoomOpen();
     while (QGuiApplication::overrideCursor() != nullptr)
@@ -461,12 +462,13 @@ void Lumivane_P::lbl_URL_Click() {
 
 // --- Drawing and the window ---
 
+// The zoom draws on the root window, so both ends are in the server's pixels.
 void Lumivane_P::ZoomOpen() {
-    platform_.zoom.zoom(QRect(zoomPoint_, QSize(0, 0)), frameGeometry());
+    platform_.zoom.zoom(QRect(zoomPoint_, QSize(0, 0)), nativeRect(frameGeometry(), screen()));
 }
 
 void Lumivane_P::ZoomClose() {
-    platform_.zoom.zoom(frameGeometry(), QRect(zoomPoint_, QSize(0, 0)));
+    platform_.zoom.zoom(nativeRect(frameGeometry(), screen()), QRect(zoomPoint_, QSize(0, 0)));
 }
 
 // The mark of Capture's choice shows selected and the other one not; a Capture that is neither

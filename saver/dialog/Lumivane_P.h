@@ -78,6 +78,7 @@ public:
     void ShowPreview();
 
     // --- What a test looks at; every control also carries its name as its object name ---
+    // In the X server's pixels, as the zoom takes it.
     const QPoint& ZoomPoint() const { return zoomPoint_; }
     const QPixmap& Img_Ra(int index) const { return imgRa_.at(static_cast<std::size_t>(index)); }
     const Image24& Pic_Dummy() const { return picDummy_; }

@@ -288,6 +288,23 @@ TEST_F(Dialog, LoadShowsTheSettingsAndZoomsOutOfThePointer) {
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
+// Runs in Lumivane_PTestAtScaleTwo, where Qt's pixels are two of the X server's each way.
+TEST_F(Dialog, AtScaleTwoZoomsBetweenThePointerAndTheFrameInTheServersPixels) {
+    if (qApp->devicePixelRatio() != 2)
+        GTEST_SKIP() << "needs QT_SCALE_FACTOR=2";
+    pointer.at = {100, 50};
+    Lumivane_P& d = open();
+    const QRect frame = d.frameGeometry();
+    const QRect onServer(frame.topLeft() * 2, frame.size() * 2);
+    EXPECT_EQ(onServer.size(), QSize(786, 800));
+    EXPECT_EQ(d.ZoomPoint(), QPoint(200, 100));
+    ASSERT_EQ(zoom.zooms.size(), 1u);
+    EXPECT_EQ(zoom.zooms[0], std::make_pair(QRect(200, 100, 0, 0), onServer));
+    click("Cmd_Can");
+    ASSERT_EQ(zoom.zooms.size(), 2u);
+    EXPECT_EQ(zoom.zooms[1], std::make_pair(onServer, QRect(200, 100, 0, 0)));
+}
+
 TEST_F(Dialog, DesktopAndNoMusicShowABlankPreviewAndAnEmptyTrackBox) {
     s.ImageFile = "";
     s.BgmKind = 0;
