@@ -5,6 +5,7 @@
 #include "Utf8.h"
 #include "graphics/EmbeddedPicture.h"
 #include "graphics/PictureFile.h"
+#include "platform/FileNames.h"
 #include "platform/NativePixels.h"
 #include "platform/ProgramInfo.h"
 #include "platform/QtFileChooser.h"
@@ -123,7 +124,7 @@ bool settingsKeep(std::string_view path) {
 std::optional<std::string> keptPath(const std::optional<QString>& chosen) {
     if (!chosen)
         return std::nullopt;
-    std::string path = QFile::encodeName(*chosen).toStdString();
+    std::string path = fileSystemPath(*chosen);
     if (!settingsKeep(path))
         return std::nullopt;
     return path;
@@ -366,7 +367,8 @@ void Lumivane_P::Form_Unload() {
 }
 
 void Lumivane_P::ShowPreview() {
-    const std::string path = QFile::encodeName(lblPname_.text()).toStdString();
+    // The label shows ImageFile as text; the file is named by its bytes.
+    const std::string& path = settings_.ImageFile;
     const bool named = !path.empty();
     const bool opens = FileExists(path);
     if (!(named && opens)) {

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QTest>
@@ -430,6 +431,30 @@ TEST_F(Dialog, PictureChooserReplacesThePreviewAndCancellingChangesNothing) {
     EXPECT_EQ(s.ImageFile, (sub / "new.jpg").string());
     EXPECT_EQ(preview(), QSize(68, 68));
     EXPECT_TRUE(d.Display().picture().empty());
+}
+
+TEST_F(Dialog, APictureNamedInLatin1IsChosenSavedAndLoadedByteForByte) {
+    // Qt's chooser hands such a name back with U+FFFD for each odd byte.
+    const fs::path folder = dir / "f\xf6to";
+    fs::create_directories(folder);
+    const fs::path raw = folder / "caf\xe9.jpg";
+    fs::rename(picture(dir.path(), "made.jpg", 40, 20, QColor(200, 10, 10)), raw);
+    const QString asQtGivesIt = QFile::decodeName(raw.c_str());
+    ASSERT_NE(QFile::encodeName(asQtGivesIt).toStdString(), raw.string());
+
+    open();
+    files.answers = {asQtGivesIt};
+    click("Cmd_Pic");
+    EXPECT_EQ(s.ImageFile, raw.string());
+    EXPECT_EQ(s.ImageFolder, folder.string());
+    EXPECT_EQ(preview(), QSize(68, 34)); // the picture, not the blank box of a missing file
+    click("lbl_Cap(1)");
+    click("Cmd_Set");
+    EXPECT_NE(readFile(ini).find("\n画像ﾌｧｲﾙ=" + raw.string() + "\n"), std::string::npos);
+
+    LoadSettings(dir.path().string());
+    EXPECT_EQ(settings().ImageFile, raw.string());
+    EXPECT_EQ(settings().Capture, "1");
 }
 
 TEST_F(Dialog, PathsTheSettingsFileCouldNotGiveBackCountAsCancelled) {
