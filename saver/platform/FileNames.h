@@ -1,6 +1,7 @@
 // File names are bytes on Linux, but Qt hands them over as text: a name that is not valid UTF-8
-// (an old archive unpacked from another system, "caf\xe9.jpg" in Latin-1) comes back from Qt's
-// file chooser with U+FFFD in place of its odd bytes, naming no file. This finds the bytes again.
+// (an old archive unpacked from another system, "caf\xe9.jpg" in Latin-1) decodes with U+FFFD in
+// place of its odd bytes and, encoded again, names no file. This finds the bytes again. (Qt 6's
+// own directory listing leaves such names out, so its file dialog does not offer them at all.)
 #pragma once
 
 #include <QString>

@@ -432,7 +432,7 @@ TEST_F(Dialog, PictureChooserReplacesThePreviewAndCancellingChangesNothing) {
 }
 
 TEST_F(Dialog, APictureNamedInLatin1IsChosenSavedAndLoadedByteForByte) {
-    // Qt's chooser hands such a name back with U+FFFD for each odd byte.
+    // A chooser that lists such a name hands it back as Qt decodes it: U+FFFD for each odd byte.
     const fs::path folder = dir / "f\xf6to";
     fs::create_directories(folder);
     const fs::path raw = folder / "caf\xe9.jpg";
