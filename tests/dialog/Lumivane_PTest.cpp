@@ -111,6 +111,9 @@ protected:
     Lumivane_P& open(SettingsLocation location = {}) {
         if (location.writeFile.empty())
             location.readFile = location.writeFile = ini.string();
+        // The widget the pointer was over belongs to the dialog this one replaces.
+        dialog.reset();
+        pointer.under = nullptr;
         dialog = std::make_unique<Lumivane_P>(
             s, location, Lumivane_P::Platform{pointer, zoom, files, urls}, link);
         dialog->Form_Load();
