@@ -12,6 +12,13 @@ constexpr const char* Modes =
     "  /c      the settings dialog: the picture and the background music\n"
     "  /p N    a still preview inside the X window whose id is N (decimal), until that\n"
     "          window is destroyed\n"
+    "  --root  a run inside the window named by $XSCREENSAVER_WINDOW, as xscreensaver and\n"
+    "          MATE's screen saver start display programs, one copy per monitor (-root too)\n"
+    "  --window-id N\n"
+    "          the same inside the X window N (decimal or 0x hex); SIGTERM or the window's\n"
+    "          end stops it\n"
+    "  --xscreensaver\n"
+    "          adds Quillaro to your xscreensaver list (~/.xscreensaver), keeping the rest\n"
     "\n"
     "Quillaro is not a screen lock: after Escape the desktop is open to whoever sits there.\n";
 
@@ -34,7 +41,8 @@ std::string CommandName(const char* argv0) {
 std::string UsageText(const std::string& command, const std::string& programFolder,
                       const SettingsLocation& location) {
     std::string text = command + ": a 3D screen saver for X11 desktops.\n\nUsage: " + command +
-                       " [/s | /c | /p N]\n" + Modes;
+                       " [/s | /c | /p N]\n" + std::string(7, ' ') + command +
+                       " [--root | --window-id N | --xscreensaver]\n" + Modes;
     text += "\nSettings: " +
             (location.writeFile.empty() ? std::string("none (the program's folder is unknown)")
                                         : location.writeFile) +
