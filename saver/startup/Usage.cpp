@@ -1,7 +1,6 @@
 #include "Usage.h"
 
-#include <filesystem>
-#include <system_error>
+#include "platform/ProgramInfo.h"
 
 namespace quillaro {
 namespace {
@@ -22,18 +21,6 @@ constexpr const char* Modes =
     "          adds Quillaro to your xscreensaver list (~/.xscreensaver), keeping the rest\n"
     "\n"
     "Quillaro is not a screen lock: after Escape the desktop is open to whoever sits there.\n";
-
-// Beside the programs in a folder install; the package keeps it with its documents.
-std::string readmeFor(const std::string& programFolder) {
-    const std::filesystem::path folder(programFolder);
-    for (const auto& candidate : {folder / "README.md", folder / ".." / ".." / "share" / "doc" /
-                                                            "quillaro" / "README.md"}) {
-        std::error_code error;
-        if (std::filesystem::is_regular_file(candidate, error))
-            return candidate.lexically_normal().string();
-    }
-    return {};
-}
 
 } // namespace
 
@@ -62,7 +49,7 @@ std::string UsageText(const std::string& command, const std::string& programFold
             "\n";
     if (!location.readFile.empty() && location.readFile != location.writeFile)
         text += "          read from " + location.readFile + " until the dialog saves yours\n";
-    if (const std::string readme = readmeFor(programFolder); !readme.empty())
+    if (const std::string readme = InstalledReadme(programFolder); !readme.empty())
         text += "Read me:  " + readme + "\n";
     return text;
 }
