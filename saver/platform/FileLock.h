@@ -1,6 +1,7 @@
 // A lock that only one process at a time can hold: an flock on a file, taken without waiting and
 // given up when its owner ends, however it ends. The display-mode copies of one blanking take it
-// to decide which of them plays the music.
+// to decide which of them plays the music; a run takes one so that of two started at once only
+// one goes on.
 #pragma once
 
 #include "FileDescriptor.h"
@@ -10,7 +11,8 @@
 namespace quillaro {
 
 // The open, locked file; an empty descriptor when another process holds the lock or the file
-// cannot be opened. The file itself stays (it is one for all copies).
-FileDescriptor tryLockFile(const std::filesystem::path& file);
+// cannot be opened, told apart in heldElsewhere when given. The file itself stays (it is one
+// for all copies).
+FileDescriptor tryLockFile(const std::filesystem::path& file, bool* heldElsewhere = nullptr);
 
 } // namespace quillaro

@@ -228,8 +228,9 @@ TEST_F(SaverRun, TwoStartsMomentsApartMakeOneRun) {
     ChildProcess first = startSaver();
     std::this_thread::sleep_for(5ms);
     ChildProcess second = startSaver();
-    // Whichever passed the guard first runs; the other finds its run and ends by itself. Two
-    // runs would both keep going.
+    // Whichever got there first runs; the other finds its run (by the title, or by the run's
+    // lock when both passed the look for the title) and ends by itself. Two runs would both
+    // keep going.
     const auto deadline = std::chrono::steady_clock::now() + EndTimeout;
     while (first.running() && second.running() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(20ms);
