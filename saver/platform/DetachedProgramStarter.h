@@ -9,6 +9,7 @@
 
 #include "ProgramStarter.h"
 
+#include <initializer_list>
 #include <map>
 
 namespace quillaro {
@@ -19,8 +20,12 @@ public:
                                              const std::vector<std::string>& args) override;
     bool isRunning(std::int64_t pid) override;
     void stopProgram(std::int64_t pid) override;
+    void killProgram(std::int64_t pid) override;
 
 private:
+    // Sends the signals to the program started under that id while it is still that program.
+    void signalProgram(std::int64_t pid, std::initializer_list<int> sent);
+
     std::map<std::int64_t, unsigned long long> startTimes_; // in clock ticks after boot
 };
 

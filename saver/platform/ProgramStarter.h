@@ -19,9 +19,12 @@ public:
                                                      const std::vector<std::string>& args) = 0;
     // True while the program started under that process id has not ended.
     virtual bool isRunning(std::int64_t pid) = 0;
-    // Asks the program started under that process id to end, as log-out asks every program;
-    // nothing when it has ended already (its id may since name another process).
+    // Asks the program started under that process id to end, as log-out asks every program,
+    // and lets it go on if it was stopped, so that it can; nothing when it has ended already
+    // (its id may since name another process).
     virtual void stopProgram(std::int64_t pid) = 0;
+    // Ends that program at once, whatever state it is in (SIGKILL); nothing when it has ended.
+    virtual void killProgram(std::int64_t pid) = 0;
 };
 
 } // namespace quillaro

@@ -8,6 +8,7 @@
 #include "music/Lumivane_BGM.h"
 #include "platform/Notices.h"
 #include "platform/TerminationSignals.h"
+#include "platform/XEscapeKeyWatch.h"
 #include "settings/Conversions.h"
 #include "settings/Settings.h"
 
@@ -50,9 +51,11 @@ Lumivane_S::Lumivane_S(SaverServices& services, std::unique_ptr<PictureService> 
     timer1_.setInterval(Timer1Interval);
     timer2_.setInterval(Timer2Interval);
     timer3_.setInterval(Timer3Interval);
+    escapeTimer_.setInterval(EscapeFollowInterval);
     connect(&timer1_, &QTimer::timeout, this, &Lumivane_S::Timer1_Timer);
     connect(&timer2_, &QTimer::timeout, this, &Lumivane_S::Timer2_Timer);
     connect(&timer3_, &QTimer::timeout, this, &Lumivane_S::Timer3_Timer);
+    connect(&escapeTimer_, &QTimer::timeout, this, &Lumivane_S::followEscape);
     // The watch counts from the form's creation; its ticks arrive once start-up has returned.
     timer3_.start();
     loadedAt_ = clock_();
@@ -66,6 +69,12 @@ LoadedForm Lumivane_S::load(SaverServices& services) {
     form->endSignals_ = std::make_unique<TerminationSignals>();
     connect(form->endSignals_.get(), &TerminationSignals::endRequested, form.get(),
             &Lumivane_S::endRequested);
+    // Escape reaches the saver even when the renderer holds the keyboard and does not run.
+    const std::string& commandLine = services.program.commandLine;
+    if (commandLine.empty() || ModeLetter(commandLine) == "S") {
+        Lumivane_S* run = form.get();
+        form->escapeKeys_ = std::make_unique<XEscapeKeyWatch>([run] { run->escapePressed(); });
+    }
     form->Form_Load();
     return form;
 }
@@ -190,6 +199,39 @@ void Lumivane_S::Timer3_Timer() {
         return;
     timer3_.stop();
     unload();
+}
+
+void Lumivane_S::escapePressed() {
+    if (unloaded_ || escapeStage_ != EscapeStage::None || !rendererPid_ ||
+        services_.windows.findWindow(RendererWindowTitle) == 0)
+        return;
+    escapeStage_ = EscapeStage::Waiting;
+    escapeStageAt_ = clock_();
+    escapeTimer_.start();
+}
+
+void Lumivane_S::followEscape() {
+    if (unloaded_ || escapeStage_ == EscapeStage::None) {
+        escapeTimer_.stop();
+        return;
+    }
+    // A renderer whose process has ended leaves no window for long: the server closes them.
+    if (services_.windows.findWindow(RendererWindowTitle) == 0 ||
+        !services_.programs.isRunning(*rendererPid_)) {
+        escapeTimer_.stop();
+        timer3_.stop();
+        unload();
+        return;
+    }
+    const auto now = clock_();
+    if (escapeStage_ == EscapeStage::Waiting && now - escapeStageAt_ >= EscapeGrace) {
+        services_.programs.stopProgram(*rendererPid_);
+        escapeStage_ = EscapeStage::Asked;
+        escapeStageAt_ = now;
+    } else if (escapeStage_ == EscapeStage::Asked && now - escapeStageAt_ >= StopGrace) {
+        services_.programs.killProgram(*rendererPid_);
+        escapeStage_ = EscapeStage::Killed;
+    }
 }
 
 void Lumivane_S::unload() {

@@ -4,6 +4,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <array>
+#include <csignal>
 #include <fcntl.h>
 #include <fstream>
 #include <functional>
@@ -119,6 +120,11 @@ XvfbServer::XvfbServer(int width, int height, int depth, std::vector<std::string
 }
 
 XvfbServer::~XvfbServer() = default;
+
+void XvfbServer::kill() {
+    server_->signal(SIGKILL);
+    server_->waitFor(std::chrono::seconds(10));
+}
 
 ProcessOptions XvfbServer::options(std::vector<std::string> args) const {
     ProcessOptions opts;

@@ -38,6 +38,8 @@ public:
     XvfbServer& operator=(const XvfbServer&) = delete;
 
     const std::string& display() const { return display_; } // ":N"
+    // Ends the server at once, as a crash of the X server would; its clients lose it.
+    void kill();
     // Options for a program that should run on this server.
     ProcessOptions options(std::vector<std::string> args = {}) const;
 
