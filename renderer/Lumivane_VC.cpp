@@ -2,6 +2,7 @@
 // titled "Lumivane_VC" that animates the scene with the hand-off picture on its floor until
 // Escape is pressed. It takes no options of its own and writes nothing.
 #include "Renderer.h"
+#include "WindowPlacement.h"
 
 #include <GL/freeglut.h>
 
@@ -9,18 +10,20 @@ int main(int argc, char** argv) {
     using namespace quillaro;
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowSize(WindowWidth, WindowHeight);
+    const WindowPlacement placement = placeWindow(WindowWidth, WindowHeight);
+    glutInitWindowSize(placement.width, placement.height);
     // Without a window manager freeglut goes full screen by moving the window back by its own
     // offset; from its default place at (-1, -1) that lands it at (1, 1), leaving a strip of the
     // desktop along the top and left edges. Starting at the origin makes that move land at 0.
-    glutInitWindowPosition(0, 0);
+    glutInitWindowPosition(placement.x, placement.y);
     glutCreateWindow(RendererWindowTitle);
     initScene();
     glutDisplayFunc(drawScene);
     glutReshapeFunc(onReshape);
     glutIdleFunc(onIdle);
     glutKeyboardFunc(onKeyboard);
-    glutFullScreen();
+    if (placement.fullScreen)
+        glutFullScreen();
     glutMainLoop();
     cleanupRenderer();
     return 0;

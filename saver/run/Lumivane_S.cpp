@@ -14,11 +14,18 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QPalette>
 #include <QScreen>
 #include <algorithm>
 
 namespace quillaro {
 namespace {
+
+// A screen-saver run, as started by /s or with no mode at all, rather than a run inside another
+// program's window.
+bool screenSaverRun(const std::string& commandLine) {
+    return commandLine.empty() || ModeLetter(commandLine) == "S";
+}
 
 bool desktopChosen(const std::string& capture) {
     // Text that is not a number (an empty Capture among it) counts as the desktop.
@@ -70,8 +77,7 @@ LoadedForm Lumivane_S::load(SaverServices& services) {
     connect(form->endSignals_.get(), &TerminationSignals::endRequested, form.get(),
             &Lumivane_S::endRequested);
     // Escape reaches the saver even when the renderer holds the keyboard and does not run.
-    const std::string& commandLine = services.program.commandLine;
-    if (commandLine.empty() || ModeLetter(commandLine) == "S") {
+    if (screenSaverRun(services.program.commandLine)) {
         Lumivane_S* run = form.get();
         form->escapeKeys_ = std::make_unique<XEscapeKeyWatch>([run] { run->escapePressed(); });
     }
@@ -91,8 +97,33 @@ void Lumivane_S::Form_Load() {
     // The hand-off file is complete before the renderer starts; the saver never waits for it.
     RendererPath_ = RendererPath(services_.program.folder);
     rendererPid_ = services_.programs.startProgram(RendererPath_, {});
+    if (screenSaverRun(services_.program.commandLine))
+        coverOtherMonitors();
 
     startMusic();
+}
+
+void Lumivane_S::coverOtherMonitors() {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    QPalette black;
+    black.setColor(QPalette::Window, Qt::black);
+    for (QScreen* screen : QGuiApplication::screens()) {
+        // A monitor that shares any of the primary's area (a clone, an odd layout) would hide
+        // the scene.
+        if (!primary || screen == primary || screen->geometry().intersects(primary->geometry()))
+            continue;
+        // Placed by the run itself, never by a window manager, and never given the keyboard.
+        auto cover = std::make_unique<QWidget>(nullptr, Qt::Window | Qt::FramelessWindowHint |
+                                                            Qt::X11BypassWindowManagerHint |
+                                                            Qt::WindowDoesNotAcceptFocus);
+        cover->setAttribute(Qt::WA_ShowWithoutActivating);
+        cover->setPalette(black);
+        cover->setAutoFillBackground(true);
+        cover->setCursor(Qt::BlankCursor);
+        cover->setGeometry(screen->geometry());
+        cover->show();
+        blackCovers_.push_back(std::move(cover));
+    }
 }
 
 void Lumivane_S::prepareDesktop() {
@@ -264,6 +295,7 @@ void Lumivane_S::Form_QueryUnload() {
         timer1_.stop();
         StopMp3();
     }
+    blackCovers_.clear();
     // Only a run started as /s hid the cursor, so only such a run gives it back.
     if (ModeLetter(services_.program.commandLine) == "S" && CursorCount())
         CursorCount() = services_.cursor.showCursor(*CursorCount() != 0);

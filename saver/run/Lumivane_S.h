@@ -3,7 +3,9 @@
 // run is going on. Its start-up writes the picture for the renderer (the desktop as the user
 // left it, or the user's picture mirrored left to right), starts the renderer and the music.
 // Three timers then keep the music going and watch the renderer's window; once that window has
-// gone, the teardown stops the music, gives the cursor back and ends the saver. Escape is watched
+// gone, the teardown stops the music, gives the cursor back and ends the saver. The renderer's
+// scene covers the primary monitor; in a screen-saver run every other monitor is covered by a
+// plain black window of the run's for as long as it lasts. Escape is watched
 // too, whoever holds the keyboard: a renderer that no longer runs (stopped, or hung in its
 // driver) keeps its window and the keyboard, and is ended so that the desktop comes back.
 #pragma once
@@ -24,6 +26,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quillaro {
 
@@ -101,6 +104,7 @@ private:
     void preparePictureFile();
     void saveForRenderer();
     void startMusic();
+    void coverOtherMonitors();
 
     SaverServices& services_;
     std::unique_ptr<PictureService> pictures_;
@@ -123,6 +127,7 @@ private:
     std::chrono::steady_clock::time_point escapeStageAt_;
     std::unique_ptr<TerminationSignals> endSignals_;
     std::unique_ptr<XEscapeKeyWatch> escapeKeys_;
+    std::vector<std::unique_ptr<QWidget>> blackCovers_; // one for each monitor but the primary
 };
 
 // The last three characters of a music file name in upper case: "WAV", "MP3", or anything else.

@@ -537,3 +537,53 @@ TEST_F(SaverRun, EscapeFreesTheScreenFromAStoppedRendererButStallsAndOtherKeysEn
     EXPECT_TRUE(status->exited && status->code == 0);
     EXPECT_TRUE(waitForNoProcess(programFolder / "Quillaro.dll", EndTimeout));
 }
+
+TEST_F(SaverRun, TwoMonitorsShowTheSceneOnThePrimaryOnlyAndBlackOnTheOther) {
+    xvfb.addMonitor("L", true, 0, 0, 512, 768);
+    xvfb.addMonitor("R", false, 512, 0, 512, 768);
+    ProcessOptions quiet = xvfb.options();
+    quiet.stdoutFile = quiet.stderrFile = "/dev/null";
+    for (bool manager : {false, true}) {
+        SCOPED_TRACE(manager ? "under openbox" : "without a window manager");
+        std::optional<ChildProcess> openbox;
+        if (manager) {
+            openbox.emplace("openbox", quiet);
+            ASSERT_TRUE(xvfb.waitForWindow("Openbox", StartTimeout)) << "openbox did not start";
+        }
+        ChildProcess saver = startSaver();
+        const unsigned long window = waitForRenderer();
+        ASSERT_NE(window, 0u) << readFile(dir / "saver-stderr.txt");
+        // The scene takes the left monitor exactly, the right one is black, once it settles.
+        const std::array<int, 4> left{0, 0, 512, 768};
+        auto blackFrom = [](const RgbImage& screen, int from, int to) {
+            for (int y = 0; y < screen.height; ++y)
+                for (int x = from; x < to; ++x)
+                    if (screen.at(x, y)[0] | screen.at(x, y)[1] | screen.at(x, y)[2])
+                        return false;
+            return true;
+        };
+        RgbImage screen;
+        for (auto deadline = std::chrono::steady_clock::now() + StartTimeout;
+             std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(200ms)) {
+            screen = xvfb.grabRoot();
+            if (xvfb.windowArea(window) == left && blackFrom(screen, 512, 1024) &&
+                !blackFrom(screen, 0, 512) && !samePicture(screen, desktop))
+                break;
+        }
+        EXPECT_EQ(xvfb.windowArea(window), left);
+        EXPECT_TRUE(blackFrom(screen, 512, 1024)) << "the other monitor is not black";
+        EXPECT_FALSE(blackFrom(screen, 0, 512) || samePicture(screen, desktop)) << "no scene";
+        XvfbServer::savePng(screen, fs::path(QUILLARO_BIN_DIR).parent_path() / "tests" /
+                                        (manager ? "saver-run-two-monitors-openbox.png"
+                                                 : "saver-run-two-monitors.png"));
+
+        // Escape with the pointer on the black monitor (the renderer holds the keyboard, and the
+        // saver sees Escape whoever does); then the desktop is back on both.
+        xvfb.xdotool({"mousemove", "800", "400"});
+        xvfb.xdotool({"key", "Escape"});
+        auto status = endAfter(saver, "Escape");
+        ASSERT_TRUE(status && status->exited && status->code == 0);
+        EXPECT_TRUE(xvfb.waitForNoWindow(RendererTitle, EndTimeout));
+        EXPECT_TRUE(samePicture(xvfb.grabRoot(), desktop)) << "something of the run stayed";
+    }
+}
