@@ -103,6 +103,7 @@ private:
     void prepareDesktop();
     void preparePictureFile();
     void saveForRenderer();
+    void reportRendererUnseen(bool stillRunning);
     void startMusic();
     void coverOtherMonitors();
 
