@@ -15,11 +15,11 @@ int main(int argc, char** argv) {
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     const WindowPlacement placement = placeWindow(WindowWidth, WindowHeight);
-    glutInitWindowSize(placement.width, placement.height);
+    glutInitWindowSize(placement.area.width, placement.area.height);
     // Without a window manager freeglut goes full screen by moving the window back by its own
     // offset; from its default place at (-1, -1) that lands it at (1, 1), leaving a strip of the
     // desktop along the top and left edges. Starting at the origin makes that move land at 0.
-    glutInitWindowPosition(placement.x, placement.y);
+    glutInitWindowPosition(placement.area.x, placement.area.y);
     glutCreateWindow(RendererWindowTitle);
     // freeglut has made the window's GL context current, so its drawable is the window.
     setOwnXWindow(glXGetCurrentDrawable());

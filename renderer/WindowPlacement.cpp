@@ -1,7 +1,5 @@
 #include "WindowPlacement.h"
 
-#include "PrimaryMonitor.h"
-
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <memory>
@@ -51,7 +49,7 @@ bool managerGoesFullScreen(Display* d) {
 } // namespace
 
 WindowPlacement placeWindow(int defaultWidth, int defaultHeight) {
-    const WindowPlacement oneMonitor{0, 0, defaultWidth, defaultHeight, true};
+    const WindowPlacement oneMonitor{{0, 0, defaultWidth, defaultHeight}, true};
     std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
     if (!display)
         return oneMonitor;
@@ -60,7 +58,7 @@ WindowPlacement placeWindow(int defaultWidth, int defaultHeight) {
     const ScreenArea monitor = primaryMonitorArea(d);
     if (monitor == ScreenArea{0, 0, DisplayWidth(d, screen), DisplayHeight(d, screen)})
         return oneMonitor;
-    return {monitor.x, monitor.y, monitor.width, monitor.height, managerGoesFullScreen(d)};
+    return {monitor, managerGoesFullScreen(d)};
 }
 
 } // namespace quillaro

@@ -5,13 +5,12 @@
 // asked for are what the window gets (freeglut's own full screen would span every monitor).
 #pragma once
 
+#include "PrimaryMonitor.h"
+
 namespace quillaro {
 
 struct WindowPlacement {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
+    ScreenArea area;        // where the window is created, and its size
     bool fullScreen = true; // ask for full screen once the window exists
 };
 

@@ -263,15 +263,17 @@ void Lumivane_S::followEscape() {
         escapeTimer_.stop();
         return;
     }
-    // A renderer whose process has ended leaves no window for long: the server closes them.
-    if (services_.windows.findWindow(RendererWindowTitle) == 0 ||
-        !services_.programs.isRunning(*rendererPid_)) {
+    // The run ends as the watch ends it: once the window has gone, which the server sees to
+    // soon after the renderer's process has ended, not before, so no later start finds it.
+    if (services_.windows.findWindow(RendererWindowTitle) == 0) {
         escapeTimer_.stop();
         timer3_.stop();
         unload();
         return;
     }
     const auto now = clock_();
+    if (!services_.programs.isRunning(*rendererPid_))
+        return;
     if (escapeStage_ == EscapeStage::Waiting && now - escapeStageAt_ >= EscapeGrace) {
         services_.programs.stopProgram(*rendererPid_);
         escapeStage_ = EscapeStage::Asked;
