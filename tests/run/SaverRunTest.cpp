@@ -599,7 +599,8 @@ TEST_F(SaverRun, TwoMonitorsShowTheSceneOnThePrimaryOnlyAndBlackOnTheOther) {
         xvfb.xdotool({"mousemove", "800", "400"});
         xvfb.xdotool({"key", "Escape"});
         auto status = endAfter(saver, "Escape");
-        ASSERT_TRUE(status && status->exited && status->code == 0);
+        ASSERT_TRUE(status && status->exited && status->code == 0)
+            << readFile(dir / "saver-stderr.txt");
         EXPECT_TRUE(xvfb.waitForNoWindow(RendererTitle, EndTimeout));
         EXPECT_TRUE(samePicture(xvfb.grabRoot(), desktop)) << "something of the run stayed";
     }
