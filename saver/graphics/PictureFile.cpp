@@ -1,6 +1,7 @@
 #include "PictureFile.h"
 
 #include "QtImageConversion.h"
+#include "RegularFile.h"
 
 #include <QFile>
 #include <QImage>
@@ -8,6 +9,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <utility>
 
 namespace quillaro {
@@ -17,6 +19,20 @@ namespace {
 // photograph decoded at 32 bits before it is scaled down, far short of what a file announcing
 // an absurd size would ask for.
 constexpr int ReaderAllocationLimitMb = 256;
+
+// The file opened by its bytes, for Qt's readers: a name Qt would decode into other text (one
+// that is not UTF-8) opens all the same. Null when it cannot be opened or is no regular file.
+std::unique_ptr<QFile> openByBytes(const std::filesystem::path& path) {
+    auto opened = RegularFile::open(path);
+    if (!opened)
+        return nullptr;
+    FileDescriptor fd = std::move(opened.value()).release();
+    auto file = std::make_unique<QFile>();
+    if (!file->open(fd.get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return nullptr;
+    fd.release(); // the QFile closes it now
+    return file;
+}
 
 bool withinLimits(int width, int height) {
     return width <= MaxPictureFileSide && height <= MaxPictureFileSide &&
@@ -46,7 +62,10 @@ std::optional<Image24> loadPictureFile(const std::filesystem::path& path) {
     if (path.empty())
         return std::nullopt;
     QImageReader::setAllocationLimit(ReaderAllocationLimitMb);
-    QImageReader reader(QFile::decodeName(path.c_str()));
+    const std::unique_ptr<QFile> file = openByBytes(path);
+    if (!file)
+        return std::nullopt;
+    QImageReader reader(file.get());
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
     if (!reader.canRead())
@@ -95,13 +114,14 @@ std::string pictureProblem(const std::filesystem::path& path) {
     if (!std::filesystem::is_regular_file(path, error))
         return "it is not a file";
     QImageReader::setAllocationLimit(ReaderAllocationLimitMb);
-    QImageReader reader(QFile::decodeName(path.c_str()));
+    const std::unique_ptr<QFile> file = openByBytes(path);
+    if (!file)
+        return "it cannot be read";
+    QImageReader reader(file.get());
     reader.setDecideFormatFromContent(true);
     if (!reader.canRead())
-        return reader.error() == QImageReader::FileNotFoundError
-                   ? "it cannot be read"
-                   : "Qt reads no picture in it (formats: " +
-                         QImageReader::supportedImageFormats().join(' ').toStdString() + ")";
+        return "Qt reads no picture in it (formats: " +
+               QImageReader::supportedImageFormats().join(' ').toStdString() + ")";
     // One decode tells: the reader's own complaint (the allocation limit among them), or none.
     QImage decoded;
     if (!reader.read(&decoded))

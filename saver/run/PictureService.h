@@ -4,6 +4,7 @@
 
 #include "graphics/Image24.h"
 #include "graphics/Picture.h"
+#include "platform/WindowLookup.h"
 
 #include <filesystem>
 #include <optional>
@@ -20,6 +21,11 @@ public:
     virtual std::optional<Image24> loadPicture(const std::filesystem::path& file) = 0;
     // Why loadPicture gives nothing for the file, for a person to read; empty when unknown.
     virtual std::string loadProblem(const std::filesystem::path&) { return {}; }
+    // The desktop as it was before a screen-saver daemon blanked the monitor that the window
+    // covers, not mirrored; an empty picture when the daemon left none.
+    virtual Picture grabHostScreenshot(WindowId) { return {}; }
+    // The picture the floor shows when nothing else is there: our sample landscape.
+    virtual Image24 samplePicture() { return {}; }
     // Replaces the file with the picture in the renderer's layout; false when that fails.
     virtual bool savePicture(const Image24& image, const std::filesystem::path& file) = 0;
 };

@@ -1,8 +1,11 @@
 #include "ScreenPictureService.h"
 
+#include "capture/HostScreenshot.h"
 #include "capture/Lumivane_C.h"
 #include "graphics/Bmp24Saver.h"
+#include "graphics/EmbeddedPicture.h"
 #include "graphics/PictureFile.h"
+#include "platform/XConnection.h"
 
 namespace quillaro {
 
@@ -16,6 +19,20 @@ std::optional<Image24> ScreenPictureService::loadPicture(const std::filesystem::
 
 std::string ScreenPictureService::loadProblem(const std::filesystem::path& file) {
     return pictureProblem(file);
+}
+
+bool hostFillsItsMonitor(WindowId host) {
+    auto connection = XConnection::open();
+    return connection && HostFillsItsMonitor(connection->display(), host);
+}
+
+Picture ScreenPictureService::grabHostScreenshot(WindowId host) {
+    auto connection = XConnection::open();
+    return connection ? GrabHostScreenshot(connection->display(), host) : Picture{};
+}
+
+Image24 ScreenPictureService::samplePicture() {
+    return loadEmbeddedPicture(":/run/SamplePicture.bmp").value_or(Image24{});
 }
 
 bool ScreenPictureService::savePicture(const Image24& image, const std::filesystem::path& file) {

@@ -6,11 +6,16 @@
 
 namespace quillaro {
 
+// True when the window covers its whole monitor: a blanked monitor, not a preview pane.
+bool hostFillsItsMonitor(WindowId host);
+
 class ScreenPictureService : public PictureService {
 public:
     Picture grabDesktop() override;
     std::optional<Image24> loadPicture(const std::filesystem::path& file) override;
     std::string loadProblem(const std::filesystem::path& file) override;
+    Picture grabHostScreenshot(WindowId host) override;
+    Image24 samplePicture() override;
     bool savePicture(const Image24& image, const std::filesystem::path& file) override;
 };
 
