@@ -3,7 +3,11 @@
 // run is going on. Its start-up writes the picture for the renderer (the desktop as the user
 // left it, or the user's picture mirrored left to right), starts the renderer and the music.
 // Three timers then keep the music going and watch the renderer's window; once that window has
-// gone, the teardown stops the music, gives the cursor back and ends the saver.
+// gone, the teardown stops the music, gives the cursor back and ends the saver. The renderer's
+// scene covers the primary monitor; in a screen-saver run every other monitor is covered by a
+// plain black window of the run's for as long as it lasts. Escape is watched
+// too, whoever holds the keyboard: a renderer that no longer runs (stopped, or hung in its
+// driver) keeps its window and the keyboard, and is ended so that the desktop comes back.
 #pragma once
 
 #include "FileDescriptor.h"
@@ -24,10 +28,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quillaro {
 
 class TerminationSignals;
+class XEscapeKeyWatch;
 class HostWindows;
 
 // A run inside a screen-saver daemon's window (display mode): the window the scene fills, and
@@ -51,6 +57,11 @@ public:
     static constexpr std::chrono::milliseconds Timer3Interval{500};  // renderer watch
     // A renderer that has not shown its window by then is taken for one that never will.
     static constexpr std::chrono::seconds RendererShowLimit{10};
+    // After Escape: a running renderer ends itself within a frame, even a slow one's; one whose
+    // window is still there after EscapeGrace is asked to end, and ended StopGrace later.
+    static constexpr std::chrono::milliseconds EscapeGrace{700};
+    static constexpr std::chrono::milliseconds StopGrace{300};
+    static constexpr std::chrono::milliseconds EscapeFollowInterval{100};
     // The picture areas' size before anything is loaded into them; a picture file that cannot
     // be loaded leaves a black picture of this size.
     static constexpr int EmptyPictureWidth = 45;
@@ -82,10 +93,15 @@ public:
     // animation is left on screen without its saver (and a later start is not stacked on it);
     // then the form unloads as when the renderer has gone.
     void endRequested();
+    // Escape pressed, wherever it went: while the renderer's window is there, the run follows
+    // up on it (followEscape) until the window or the renderer has gone.
+    void escapePressed();
+    void followEscape();
 
     QTimer& Timer1() { return timer1_; }
     QTimer& Timer2() { return timer2_; }
     QTimer& Timer3() { return timer3_; }
+    QTimer& escapeFollowUp() { return escapeTimer_; }
     // The picture prepared for the renderer, kept until the program ends.
     const Image24& preparedPicture() const { return picture_.bitmap(); }
     std::optional<std::int64_t> rendererProcess() const { return rendererPid_; }
@@ -109,6 +125,7 @@ private:
     void saveForRenderer();
     void reportRendererUnseen(bool stillRunning);
     void startMusic();
+    void coverOtherMonitors();
 
     SaverServices& services_;
     std::unique_ptr<PictureService> pictures_;
@@ -116,6 +133,7 @@ private:
     QTimer timer1_;
     QTimer timer2_;
     QTimer timer3_;
+    QTimer escapeTimer_;
 
     std::string RendererPath_;
     std::optional<std::int64_t> rendererPid_;
@@ -124,7 +142,13 @@ private:
     Music music_ = Music::None;
     bool rendererSeen_ = false;
     bool unloaded_ = false;
+    // How far the follow-up on Escape has gone, and since when.
+    enum class EscapeStage { None, Waiting, Asked, Killed };
+    EscapeStage escapeStage_ = EscapeStage::None;
+    std::chrono::steady_clock::time_point escapeStageAt_;
     std::unique_ptr<TerminationSignals> endSignals_;
+    std::unique_ptr<XEscapeKeyWatch> escapeKeys_;
+    std::vector<std::unique_ptr<QWidget>> blackCovers_; // one for each monitor but the primary
     std::optional<DisplayHost> host_;
     std::filesystem::path handoff_;
     std::unique_ptr<HostWindows> hostWatch_;
