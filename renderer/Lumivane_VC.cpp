@@ -4,6 +4,7 @@
 // draws inside window W instead, with FILE on its floor, until W goes. It writes nothing.
 #include "ForeignXErrors.h"
 #include "Renderer.h"
+#include "WindowPlacement.h"
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>
@@ -28,17 +29,19 @@ int main(int argc, char** argv) {
 
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    const WindowPlacement placement =
+        state.host ? WindowPlacement{} : placeWindow(WindowWidth, WindowHeight);
     if (state.host) {
         // Made off the screen at the host's size, so nothing shows before it is moved in.
         glutInitWindowSize(host.width(), host.height());
         glutInitWindowPosition(host.offScreenX(), host.offScreenY());
     } else {
-        glutInitWindowSize(WindowWidth, WindowHeight);
+        glutInitWindowSize(placement.area.width, placement.area.height);
         // Without a window manager freeglut goes full screen by moving the window back by its
         // own offset; from its default place at (-1, -1) that lands it at (1, 1), leaving a
         // strip of the desktop along the top and left edges. Starting at the origin makes that
         // move land at 0.
-        glutInitWindowPosition(0, 0);
+        glutInitWindowPosition(placement.area.x, placement.area.y);
     }
     glutCreateWindow(RendererWindowTitle);
     // freeglut has made the window's GL context current, so its drawable is the window.
@@ -53,7 +56,7 @@ int main(int argc, char** argv) {
     glutReshapeFunc(onReshape);
     glutIdleFunc(onIdle);
     glutKeyboardFunc(onKeyboard);
-    if (!state.host)
+    if (!state.host && placement.fullScreen)
         glutFullScreen();
     glutMainLoop();
     cleanupRenderer();

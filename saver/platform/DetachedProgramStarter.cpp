@@ -139,13 +139,24 @@ std::optional<int> DetachedProgramStarter::waitStatus(std::int64_t pid) {
 }
 
 void DetachedProgramStarter::stopProgram(std::int64_t pid) {
+    // A stopped program acts on SIGTERM only once it goes on.
+    signalProgram(pid, {SIGTERM, SIGCONT});
+}
+
+void DetachedProgramStarter::killProgram(std::int64_t pid) {
+    signalProgram(pid, {SIGKILL});
+}
+
+void DetachedProgramStarter::signalProgram(std::int64_t pid, std::initializer_list<int> sent) {
     // Once reaped, the program's id may name another process: the start time tells them apart.
     const auto started = startTimes_.find(pid);
     if (started == startTimes_.end())
         return;
     const auto stat = readProcessStat(pid);
-    if (running(stat) && stat->startTime == started->second)
-        ::kill(static_cast<pid_t>(pid), SIGTERM);
+    if (!running(stat) || stat->startTime != started->second)
+        return;
+    for (int signal : sent)
+        ::kill(static_cast<pid_t>(pid), signal);
 }
 
 } // namespace quillaro

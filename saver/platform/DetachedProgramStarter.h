@@ -10,6 +10,7 @@
 #include "ProgramStarter.h"
 
 #include <condition_variable>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -21,10 +22,14 @@ public:
     std::optional<std::int64_t> startProgram(const std::filesystem::path& program,
                                              const std::vector<std::string>& args) override;
     bool isRunning(std::int64_t pid) override;
-    void stopProgram(std::int64_t pid) override;
     std::optional<int> waitStatus(std::int64_t pid) override;
+    void stopProgram(std::int64_t pid) override;
+    void killProgram(std::int64_t pid) override;
 
 private:
+    // Sends the signals to the program started under that id while it is still that program.
+    void signalProgram(std::int64_t pid, std::initializer_list<int> sent);
+
     // The wait statuses the waiting threads found; shared with them, as they may outlive this.
     struct Endings {
         std::mutex mutex;

@@ -22,9 +22,12 @@ public:
     // How the program started under that process id ended, as waitpid tells it; nothing while
     // it runs or when that is not known.
     virtual std::optional<int> waitStatus(std::int64_t pid) = 0;
-    // Asks the program started under that process id to end, as log-out asks every program;
-    // nothing when it has ended already (its id may since name another process).
+    // Asks the program started under that process id to end, as log-out asks every program,
+    // and lets it go on if it was stopped, so that it can; nothing when it has ended already
+    // (its id may since name another process).
     virtual void stopProgram(std::int64_t pid) = 0;
+    // Ends that program at once, whatever state it is in (SIGKILL); nothing when it has ended.
+    virtual void killProgram(std::int64_t pid) = 0;
 };
 
 // True for a wait status of a program that ended by itself with exit code 0.

@@ -7,17 +7,24 @@
 #include "platform/FileLock.h"
 #include "platform/Notices.h"
 #include "platform/TerminationSignals.h"
+#include "platform/XEscapeKeyWatch.h"
 #include "platform/XHostWindows.h"
 #include "settings/Settings.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QPalette>
 #include <QScreen>
 #include <algorithm>
 
 namespace quillaro {
 namespace {
 
+// A screen-saver run, as started by /s or with no mode at all, rather than a run inside another
+// program's window.
+bool screenSaverRun(const std::string& commandLine) {
+    return commandLine.empty() || ModeLetter(commandLine) == "S";
+}
 // One file for every display-mode copy: whoever holds its lock plays the music.
 constexpr const char* MusicTurnFileName = "Lumivane.music";
 
@@ -50,9 +57,11 @@ Lumivane_S::Lumivane_S(SaverServices& services, std::unique_ptr<RunStart> start,
     timer1_.setInterval(Timer1Interval);
     timer2_.setInterval(Timer2Interval);
     timer3_.setInterval(Timer3Interval);
+    escapeTimer_.setInterval(EscapeFollowInterval);
     connect(&timer1_, &QTimer::timeout, this, &Lumivane_S::Timer1_Timer);
     connect(&timer2_, &QTimer::timeout, this, &Lumivane_S::Timer2_Timer);
     connect(&timer3_, &QTimer::timeout, this, &Lumivane_S::Timer3_Timer);
+    connect(&escapeTimer_, &QTimer::timeout, this, &Lumivane_S::followEscape);
     // The watch counts from the form's creation; its ticks arrive once start-up has returned.
     timer3_.start();
     loadedAt_ = clock_();
@@ -68,6 +77,11 @@ LoadedForm Lumivane_S::load(SaverServices& services) {
 LoadedForm Lumivane_S::loadStarted(SaverServices& services, std::unique_ptr<RunStart> start) {
     auto form = std::make_unique<Lumivane_S>(services, std::move(start));
     form->listenForEndSignals();
+    // Escape reaches the saver even when the renderer holds the keyboard and does not run.
+    if (screenSaverRun(services.program.commandLine)) {
+        Lumivane_S* run = form.get();
+        form->escapeKeys_ = std::make_unique<XEscapeKeyWatch>([run] { run->escapePressed(); });
+    }
     form->Form_Load();
     return form;
 }
@@ -112,8 +126,34 @@ void Lumivane_S::Form_Load() {
         resize(screen->size());
 
     start_->begin();
+    if (!host_ && screenSaverRun(services_.program.commandLine))
+        coverOtherMonitors();
+
     if (!host_ || host_->playsMusic)
         startMusic();
+}
+
+void Lumivane_S::coverOtherMonitors() {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    QPalette black;
+    black.setColor(QPalette::Window, Qt::black);
+    for (QScreen* screen : QGuiApplication::screens()) {
+        // A monitor that shares any of the primary's area (a clone, an odd layout) would hide
+        // the scene.
+        if (!primary || screen == primary || screen->geometry().intersects(primary->geometry()))
+            continue;
+        // Placed by the run itself, never by a window manager, and never given the keyboard.
+        auto cover = std::make_unique<QWidget>(nullptr, Qt::Window | Qt::FramelessWindowHint |
+                                                            Qt::X11BypassWindowManagerHint |
+                                                            Qt::WindowDoesNotAcceptFocus);
+        cover->setAttribute(Qt::WA_ShowWithoutActivating);
+        cover->setPalette(black);
+        cover->setAutoFillBackground(true);
+        cover->setCursor(Qt::BlankCursor);
+        cover->setGeometry(screen->geometry());
+        cover->show();
+        blackCovers_.push_back(std::move(cover));
+    }
 }
 
 Lumivane_S::Music Lumivane_S::chosenMusic() {
@@ -214,6 +254,41 @@ void Lumivane_S::reportRendererUnseen(bool stillRunning) {
                       (status ? describeEnding(*status) : std::string("how is not known")) + ")");
 }
 
+void Lumivane_S::escapePressed() {
+    if (unloaded_ || escapeStage_ != EscapeStage::None || !rendererProcess() ||
+        services_.windows.findWindow(RendererWindowTitle) == 0)
+        return;
+    escapeStage_ = EscapeStage::Waiting;
+    escapeStageAt_ = clock_();
+    escapeTimer_.start();
+}
+
+void Lumivane_S::followEscape() {
+    if (unloaded_ || escapeStage_ == EscapeStage::None) {
+        escapeTimer_.stop();
+        return;
+    }
+    // The run ends as the watch ends it: once the window has gone, which the server sees to
+    // soon after the renderer's process has ended, not before, so no later start finds it.
+    if (services_.windows.findWindow(RendererWindowTitle) == 0) {
+        escapeTimer_.stop();
+        timer3_.stop();
+        unload();
+        return;
+    }
+    const auto now = clock_();
+    if (!services_.programs.isRunning(*rendererProcess()))
+        return;
+    if (escapeStage_ == EscapeStage::Waiting && now - escapeStageAt_ >= EscapeGrace) {
+        services_.programs.stopProgram(*rendererProcess());
+        escapeStage_ = EscapeStage::Asked;
+        escapeStageAt_ = now;
+    } else if (escapeStage_ == EscapeStage::Asked && now - escapeStageAt_ >= StopGrace) {
+        services_.programs.killProgram(*rendererProcess());
+        escapeStage_ = EscapeStage::Killed;
+    }
+}
+
 void Lumivane_S::unload() {
     if (unloaded_)
         return;
@@ -244,6 +319,7 @@ void Lumivane_S::Form_QueryUnload() {
         timer1_.stop();
         StopMp3();
     }
+    blackCovers_.clear();
     // Only a run started as /s hid the cursor, so only such a run gives it back.
     if (ModeLetter(services_.program.commandLine) == "S" && CursorCount())
         CursorCount() = services_.cursor.showCursor(*CursorCount() != 0);

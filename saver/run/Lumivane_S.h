@@ -3,7 +3,11 @@
 // run is going on. Its start-up has its RunStart write the picture for the renderer and start
 // the renderer (unless the program's entry did that already), then starts the music.
 // Three timers then keep the music going and watch the renderer's window; once that window has
-// gone, the teardown stops the music, gives the cursor back and ends the saver.
+// gone, the teardown stops the music, gives the cursor back and ends the saver. The renderer's
+// scene covers the primary monitor; in a screen-saver run every other monitor is covered by a
+// plain black window of the run's for as long as it lasts. Escape is watched
+// too, whoever holds the keyboard: a renderer that no longer runs (stopped, or hung in its
+// driver) keeps its window and the keyboard, and is ended so that the desktop comes back.
 #pragma once
 
 #include "FileDescriptor.h"
@@ -24,10 +28,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quillaro {
 
 class TerminationSignals;
+class XEscapeKeyWatch;
 class HostWindows;
 
 // A run inside a screen-saver daemon's window (display mode): the window the scene fills, and
@@ -51,6 +57,11 @@ public:
     static constexpr std::chrono::milliseconds Timer3Interval{500};  // renderer watch
     // A renderer that has not shown its window by then is taken for one that never will.
     static constexpr std::chrono::seconds RendererShowLimit{10};
+    // After Escape: a running renderer ends itself within a frame, even a slow one's; one whose
+    // window is still there after EscapeGrace is asked to end, and ended StopGrace later.
+    static constexpr std::chrono::milliseconds EscapeGrace{700};
+    static constexpr std::chrono::milliseconds StopGrace{300};
+    static constexpr std::chrono::milliseconds EscapeFollowInterval{100};
 
     // Creates the hidden form, its timers (the renderer watch already counting) and its window,
     // so that the title can be found from the start. No clock given: the steady clock.
@@ -82,10 +93,15 @@ public:
     // animation is left on screen without its saver (and a later start is not stacked on it);
     // then the form unloads as when the renderer has gone.
     void endRequested();
+    // Escape pressed, wherever it went: while the renderer's window is there, the run follows
+    // up on it (followEscape) until the window or the renderer has gone.
+    void escapePressed();
+    void followEscape();
 
     QTimer& Timer1() { return timer1_; }
     QTimer& Timer2() { return timer2_; }
     QTimer& Timer3() { return timer3_; }
+    QTimer& escapeFollowUp() { return escapeTimer_; }
     // The picture prepared for the renderer, kept until the program ends.
     const Image24& preparedPicture() const { return start_->picture().bitmap(); }
     std::optional<std::int64_t> rendererProcess() const { return start_->rendererProcess(); }
@@ -105,6 +121,7 @@ private:
     void listenForEndSignals();
     void reportRendererUnseen(bool stillRunning);
     void startMusic();
+    void coverOtherMonitors();
 
     SaverServices& services_;
     std::unique_ptr<RunStart> start_;
@@ -112,12 +129,19 @@ private:
     QTimer timer1_;
     QTimer timer2_;
     QTimer timer3_;
+    QTimer escapeTimer_;
 
     std::chrono::steady_clock::time_point loadedAt_;
     Music music_ = Music::None;
     bool rendererSeen_ = false;
     bool unloaded_ = false;
+    // How far the follow-up on Escape has gone, and since when.
+    enum class EscapeStage { None, Waiting, Asked, Killed };
+    EscapeStage escapeStage_ = EscapeStage::None;
+    std::chrono::steady_clock::time_point escapeStageAt_;
     std::unique_ptr<TerminationSignals> endSignals_;
+    std::unique_ptr<XEscapeKeyWatch> escapeKeys_;
+    std::vector<std::unique_ptr<QWidget>> blackCovers_; // one for each monitor but the primary
     std::optional<DisplayHost> host_;
     std::unique_ptr<HostWindows> hostWatch_;
 };

@@ -5,9 +5,9 @@
 #include <QScreen>
 #include <gtest/gtest.h>
 // Xlib after GoogleTest: Xlib's macro None would break GoogleTest's own headers.
+#include "PrimaryMonitor.h"
 #include "XvfbServer.h"
 #include "capture/Lumivane_C.h"
-#include "capture/PrimaryMonitor.h"
 #include "platform/XConnection.h"
 
 #include <X11/Xutil.h>
@@ -151,21 +151,6 @@ void PrintTo(const ScreenArea& area, std::ostream* out) {
 namespace {
 
 // Adds a monitor of the area to the server's RandR list, marked primary or not.
-void addMonitor(Display* d, const char* name, bool primary, ScreenArea area) {
-    XRRMonitorInfo* monitor = XRRAllocateMonitor(d, 0);
-    monitor->name = XInternAtom(d, name, False);
-    monitor->primary = primary ? True : False;
-    monitor->x = area.x;
-    monitor->y = area.y;
-    monitor->width = area.width;
-    monitor->height = area.height;
-    monitor->mwidth = area.width / 4;
-    monitor->mheight = area.height / 4;
-    XRRSetMonitor(d, DefaultRootWindow(d), monitor);
-    XFree(monitor);
-    XSync(d, False);
-}
-
 // The screen Qt takes as its primary one on the server.
 ScreenArea toolkitPrimaryScreen(const XvfbServer& server) {
     const char* before = std::getenv("DISPLAY");
@@ -312,7 +297,7 @@ TEST(GrabDesktop, TakesThePrimaryMonitorFromItsCorner) {
     auto x = connect(server);
     Display* d = x.display();
     paintDesktop(d);
-    addMonitor(d, "QUILLARO-TEST", true, {100, 50, 320, 240});
+    server.addMonitor("QUILLARO-TEST", true, 100, 50, 320, 240);
 
     EXPECT_EQ(primaryMonitorArea(d), (ScreenArea{100, 50, 320, 240}));
     const quillaro::Picture picture = GrabDesktop(d);
@@ -326,8 +311,8 @@ TEST(GrabDesktop, WithoutAPrimaryMonitorTakesTheToolkitsScreen) {
     auto x = connect(server);
     Display* d = x.display();
     paintDesktop(d);
-    addMonitor(d, "QUILLARO-LEFT", false, {0, 0, 320, 240});
-    addMonitor(d, "QUILLARO-RIGHT", false, {320, 0, 320, 480});
+    server.addMonitor("QUILLARO-LEFT", false, 0, 0, 320, 240);
+    server.addMonitor("QUILLARO-RIGHT", false, 320, 0, 320, 480);
 
     const ScreenArea toolkit = toolkitPrimaryScreen(server);
     EXPECT_EQ(toolkit, (ScreenArea{0, 0, 320, 240}));

@@ -439,6 +439,37 @@ TEST_F(RunFormTest, RendererThatCannotBeStartedEndsTheRunAtTheFirstLook) {
     EXPECT_TRUE(ended());
 }
 
+// --- Escape, whoever holds the keyboard ---
+
+TEST_F(RunFormTest, EscapeOnARendererThatDoesNotEndAsksItThenEndsItThenTheRun) {
+    CursorCount() = fakes.cursor.showCursor(false); // what Main did for /s
+    Lumivane_S& run = load();
+    run.escapePressed(); // no window yet: nothing on the screen to give back
+    EXPECT_FALSE(run.escapeFollowUp().isActive());
+    fakes.windows.present = {"Lumivane_VC"};
+    run.escapePressed();
+    EXPECT_TRUE(run.escapeFollowUp().isActive());
+    auto steps = [&](std::chrono::milliseconds later) {
+        now += later;
+        fakes.log.clear();
+        run.followEscape();
+        Texts done;
+        std::copy_if(fakes.log.begin(), fakes.log.end(), std::back_inserter(done),
+                     [](const std::string& step) { return step.rfind("find", 0) != 0; });
+        return done;
+    };
+    EXPECT_EQ(steps(600ms), Texts{});
+    run.escapePressed(); // a second Escape starts nothing over
+    EXPECT_EQ(steps(100ms), Texts{"stop program 4242"});
+    EXPECT_EQ(steps(200ms), Texts{});
+    EXPECT_EQ(steps(100ms), Texts{"kill program 4242"});
+    EXPECT_EQ(steps(100ms), Texts{});
+    fakes.windows.present.clear();
+    EXPECT_EQ(steps(100ms), (Texts{"show cursor", "end 0"}));
+    EXPECT_FALSE(run.escapeFollowUp().isActive());
+    EXPECT_FALSE(run.Timer3().isActive());
+}
+
 TEST_F(RunFormTest, RunInADaemonsWindowHandsItsOwnPictureOverAndPlaysOnlyWithTheTurn) {
     settings().BgmKind = Settings::BgmKindFile;
     settings().BgmFile = "/m/a.wav";

@@ -22,6 +22,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fstream>
+#include <sys/mount.h>
 #include <thread>
 #include <unistd.h>
 
@@ -379,6 +380,68 @@ TEST_F(SaverRun, TerminationSignalEndsTheSaverAndTheRendererItStarted) {
     }
 }
 
+TEST_F(SaverRun, FullDiskKeepsTheLastPictureAndTheLostServerEndsBothProgramsCleanly) {
+    const fs::path folder = cache / "v_kord";
+    // Only the picture the renderer reads is left in the working folder, whole.
+    auto onlyAWholePicture = [&] {
+        for (const auto& entry : fs::directory_iterator(folder))
+            if (entry.path() != handoff && entry.path().filename() != "filler")
+                return ::testing::AssertionFailure() << "left behind: " << entry.path();
+        auto handed = readHandoff(handoff);
+        if (!handed || handed->width != 1024 || handed->height != 768)
+            return ::testing::AssertionFailure() << "the hand-off picture is not whole";
+        return ::testing::AssertionSuccess();
+    };
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms::owner_all);
+    if (geteuid() != 0) {
+        std::cout << "the full working folder is not tried: mounting a small file system needs "
+                     "root\n";
+    } else {
+        ASSERT_EQ(::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=4m,mode=700"), 0)
+            << std::strerror(errno);
+        std::unique_ptr<const fs::path, void (*)(const fs::path*)> mounted(
+            &folder, [](const fs::path* f) { ::umount2(f->c_str(), MNT_DETACH); });
+        // A run, then one on another desktop with the folder full: the floor keeps the last.
+        std::string before;
+        RgbImage shown = desktop;
+        for (int run = 0; run < 2; ++run) {
+            if (run == 1) {
+                before = readFile(handoff);
+                ASSERT_FALSE(before.empty());
+                for (std::ofstream filler(folder / "filler");
+                     filler << std::string(65536, 'x') << std::flush;) {
+                }
+                std::reverse(shown.rgb.begin(), shown.rgb.end());
+                xvfb.setRootPicture(shown);
+            }
+            ChildProcess saver = startSaver();
+            const unsigned long window = waitForRenderer();
+            ASSERT_NE(window, 0u) << readFile(dir / "saver-stderr.txt");
+            bool animated = false;
+            for (auto deadline = std::chrono::steady_clock::now() + StartTimeout;
+                 !animated && std::chrono::steady_clock::now() < deadline;
+                 std::this_thread::sleep_for(200ms))
+                animated = !samePicture(xvfb.grabRoot(), shown);
+            EXPECT_TRUE(animated) << "no animation on the screen";
+            pressEscape(window);
+            auto status = endAfter(saver, "Escape");
+            ASSERT_TRUE(status && status->exited && status->code == 0);
+        }
+        EXPECT_EQ(readFile(handoff), before);
+        EXPECT_TRUE(onlyAWholePicture());
+    }
+
+    // The X server gone in the middle of a run takes both programs with it, leaving nothing
+    // half-written.
+    ChildProcess saver = startSaver();
+    ASSERT_NE(waitForRenderer(), 0u);
+    xvfb.kill();
+    EXPECT_TRUE(endAfter(saver, "the X server's end"));
+    EXPECT_TRUE(waitForNoProcess(programFolder / "Quillaro.dll", EndTimeout));
+    EXPECT_TRUE(onlyAWholePicture());
+}
+
 TEST_F(SaverRun, UnusableWorkingFolderLetsTheRunGoOn) {
     // A file where the folder should be: nothing can be written there.
     std::ofstream(cache / "v_kord") << "not a folder";
@@ -475,4 +538,98 @@ TEST_F(SaverRun, MusicPlaysDuringTheRunAndTheRunEndsCleanlyWithIt) {
     EXPECT_TRUE(status->exited);
     EXPECT_EQ(status->code, 0);
     EXPECT_EQ(readFile(dir / "saver-stderr.txt"), "");
+}
+
+TEST_F(SaverRun, EscapeFreesTheScreenFromAStoppedRendererButStallsAndOtherKeysEndNothing) {
+    ChildProcess saver = startSaver();
+    const unsigned long window = waitForRenderer();
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(xvfb.waitForViewable(window, StartTimeout));
+    const pid_t renderer = processRunning(programFolder / "Quillaro.dll");
+    ASSERT_NE(renderer, 0);
+    // A renderer left stopped would outlive the test.
+    std::unique_ptr<const pid_t, void (*)(const pid_t*)> unstop(
+        &renderer, [](const pid_t* pid) { ::kill(*pid, SIGKILL); });
+
+    // A loaded machine's stalls, with other keys pressed while the renderer stands still.
+    for (const char* key : {"a", "space", "Return", "q", "x", "F1"}) {
+        ASSERT_EQ(::kill(renderer, SIGSTOP), 0);
+        xvfb.xdotool({"key", key});
+        std::this_thread::sleep_for(500ms);
+        ASSERT_EQ(::kill(renderer, SIGCONT), 0);
+        std::this_thread::sleep_for(300ms);
+    }
+    std::this_thread::sleep_for(1s);
+    EXPECT_TRUE(saver.running());
+    EXPECT_EQ(processRunning(programFolder / "Quillaro.dll"), renderer);
+    EXPECT_EQ(xvfb.findWindows(RendererTitle).size(), 1u);
+
+    // Stopped for good, as a renderer hung in its driver: it holds the keyboard, yet Escape
+    // gives the desktop back.
+    ASSERT_EQ(::kill(renderer, SIGSTOP), 0);
+    const auto pressed = std::chrono::steady_clock::now();
+    xvfb.xdotool({"key", "Escape"});
+    const bool freed = xvfb.waitForNoWindow(RendererTitle, EndTimeout);
+    const auto freedAfter = std::chrono::steady_clock::now() - pressed;
+    ASSERT_TRUE(freed) << "the stopped renderer's window stayed";
+    // For the record, not a verdict: xdotool's own start is counted, and a loaded machine slows
+    // everything; the saver's part is the grace it gives the renderer.
+    std::cout << "screen free "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(freedAfter).count()
+              << " ms after Escape\n";
+    auto status = endAfter(saver, "Escape on a stopped renderer");
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(status->exited && status->code == 0);
+    EXPECT_TRUE(waitForNoProcess(programFolder / "Quillaro.dll", EndTimeout));
+}
+
+TEST_F(SaverRun, TwoMonitorsShowTheSceneOnThePrimaryOnlyAndBlackOnTheOther) {
+    xvfb.addMonitor("L", true, 0, 0, 512, 768);
+    xvfb.addMonitor("R", false, 512, 0, 512, 768);
+    ProcessOptions quiet = xvfb.options();
+    quiet.stdoutFile = quiet.stderrFile = "/dev/null";
+    for (bool manager : {false, true}) {
+        SCOPED_TRACE(manager ? "under openbox" : "without a window manager");
+        std::optional<ChildProcess> openbox;
+        if (manager) {
+            openbox.emplace("openbox", quiet);
+            ASSERT_TRUE(xvfb.waitForWindow("Openbox", StartTimeout)) << "openbox did not start";
+        }
+        ChildProcess saver = startSaver();
+        const unsigned long window = waitForRenderer();
+        ASSERT_NE(window, 0u) << readFile(dir / "saver-stderr.txt");
+        // The scene takes the left monitor exactly, the right one is black, once it settles.
+        const std::array<int, 4> left{0, 0, 512, 768};
+        auto blackFrom = [](const RgbImage& screen, int from, int to) {
+            for (int y = 0; y < screen.height; ++y)
+                for (int x = from; x < to; ++x)
+                    if (screen.at(x, y)[0] | screen.at(x, y)[1] | screen.at(x, y)[2])
+                        return false;
+            return true;
+        };
+        RgbImage screen;
+        for (auto deadline = std::chrono::steady_clock::now() + StartTimeout;
+             std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(200ms)) {
+            screen = xvfb.grabRoot();
+            if (xvfb.windowArea(window) == left && blackFrom(screen, 512, 1024) &&
+                !blackFrom(screen, 0, 512) && !samePicture(screen, desktop))
+                break;
+        }
+        EXPECT_EQ(xvfb.windowArea(window), left);
+        EXPECT_TRUE(blackFrom(screen, 512, 1024)) << "the other monitor is not black";
+        EXPECT_FALSE(blackFrom(screen, 0, 512) || samePicture(screen, desktop)) << "no scene";
+        XvfbServer::savePng(screen, fs::path(QUILLARO_BIN_DIR).parent_path() / "tests" /
+                                        (manager ? "saver-run-two-monitors-openbox.png"
+                                                 : "saver-run-two-monitors.png"));
+
+        // Escape with the pointer on the black monitor (the renderer holds the keyboard, and the
+        // saver sees Escape whoever does); then the desktop is back on both.
+        xvfb.xdotool({"mousemove", "800", "400"});
+        xvfb.xdotool({"key", "Escape"});
+        auto status = endAfter(saver, "Escape");
+        ASSERT_TRUE(status && status->exited && status->code == 0)
+            << readFile(dir / "saver-stderr.txt");
+        EXPECT_TRUE(xvfb.waitForNoWindow(RendererTitle, EndTimeout));
+        EXPECT_TRUE(samePicture(xvfb.grabRoot(), desktop)) << "something of the run stayed";
+    }
 }

@@ -85,6 +85,9 @@ struct FakePrograms : ProgramStarter {
     void stopProgram(std::int64_t pid) override {
         log.push_back("stop program " + std::to_string(pid));
     }
+    void killProgram(std::int64_t pid) override {
+        log.push_back("kill program " + std::to_string(pid));
+    }
     std::vector<std::string> argsSeen;
     bool running = true;           // whether the started program is still there
     std::function<void()> onStart; // runs inside a start, to see what had happened by then

@@ -3,7 +3,9 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <array>
+#include <csignal>
 #include <fcntl.h>
 #include <fstream>
 #include <functional>
@@ -120,6 +122,11 @@ XvfbServer::XvfbServer(int width, int height, int depth, std::vector<std::string
 
 XvfbServer::~XvfbServer() = default;
 
+void XvfbServer::kill() {
+    server_->signal(SIGKILL);
+    server_->waitFor(std::chrono::seconds(10));
+}
+
 ProcessOptions XvfbServer::options(std::vector<std::string> args) const {
     ProcessOptions opts;
     opts.args = std::move(args);
@@ -175,6 +182,45 @@ void XvfbServer::requestClose(unsigned long window) const {
 
 std::string XvfbServer::xdotool(const std::vector<std::string>& args) const {
     return runAndCapture("xdotool", options(args));
+}
+
+void XvfbServer::addMonitor(const std::string& name, bool primary, int x, int y, int width,
+                            int height) const {
+    auto d = openDisplay(display_);
+    // The primary one takes the screen's output, as `xrandr --setmonitor NAME ... screen` does,
+    // so the server lists no monitor of its own for that output beside it.
+    XRRScreenResources* resources = XRRGetScreenResources(d.get(), DefaultRootWindow(d.get()));
+    const bool takesOutput = primary && resources && resources->noutput > 0;
+    XRRMonitorInfo* monitor = XRRAllocateMonitor(d.get(), takesOutput ? 1 : 0);
+    if (takesOutput)
+        monitor->outputs[0] = resources->outputs[0];
+    if (resources)
+        XRRFreeScreenResources(resources);
+    monitor->name = XInternAtom(d.get(), name.c_str(), False);
+    monitor->primary = primary ? True : False;
+    monitor->x = x;
+    monitor->y = y;
+    monitor->width = width;
+    monitor->height = height;
+    monitor->mwidth = width / 4;
+    monitor->mheight = height / 4;
+    XRRSetMonitor(d.get(), DefaultRootWindow(d.get()), monitor);
+    XFree(monitor);
+    XSync(d.get(), False);
+}
+
+std::array<int, 4> XvfbServer::windowArea(unsigned long window) const {
+    auto d = openDisplay(display_);
+    auto old = XSetErrorHandler(ignoreErrors); // the window may have gone
+    XWindowAttributes attrs{};
+    Window child = 0;
+    int x = 0, y = 0;
+    const bool found =
+        XGetWindowAttributes(d.get(), window, &attrs) &&
+        XTranslateCoordinates(d.get(), window, DefaultRootWindow(d.get()), 0, 0, &x, &y, &child);
+    XSync(d.get(), False);
+    XSetErrorHandler(old);
+    return found ? std::array<int, 4>{x, y, attrs.width, attrs.height} : std::array<int, 4>{};
 }
 
 void XvfbServer::splitIntoTwoMonitors() const {

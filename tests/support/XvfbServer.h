@@ -4,6 +4,7 @@
 
 #include "ChildProcess.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -38,6 +39,8 @@ public:
     XvfbServer& operator=(const XvfbServer&) = delete;
 
     const std::string& display() const { return display_; } // ":N"
+    // Ends the server at once, as a crash of the X server would; its clients lose it.
+    void kill();
     // Options for a program that should run on this server.
     ProcessOptions options(std::vector<std::string> args = {}) const;
 
@@ -49,6 +52,13 @@ public:
     // Waits until the window is viewable (it and its parents are mapped), which it must be
     // before it can take the keyboard focus.
     bool waitForViewable(unsigned long window, std::chrono::milliseconds timeout) const;
+
+    // Adds a RandR monitor over that area of the screen (as `xrandr --setmonitor` does), the
+    // primary one if asked, which then stands for the screen's output.
+    void addMonitor(const std::string& name, bool primary, int x, int y, int width,
+                    int height) const;
+    // Where a window lies on the screen: x, y, width, height, from the root's corner.
+    std::array<int, 4> windowArea(unsigned long window) const;
 
     // Asks a window to close as a window manager does when the user closes it: WM_DELETE_WINDOW
     // through WM_PROTOCOLS.

@@ -1,9 +1,9 @@
-// Where the primary monitor lies on the root window. The desktop capture and the run form's
-// screen size both mean the primary monitor, whose top-left corner is the desktop's origin,
-// not the whole root that spans every monitor.
+// Where the primary monitor lies on the root window. The desktop capture, the run form's screen
+// size and the renderer's window all mean the primary monitor, whose top-left corner is the
+// desktop's origin, not the whole root that spans every monitor.
 #pragma once
 
-#include "platform/XHandles.h"
+typedef struct _XDisplay Display;
 
 namespace quillaro {
 
