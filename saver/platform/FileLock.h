@@ -1,7 +1,6 @@
 // A lock that only one process at a time can hold: an flock on a file, taken without waiting and
 // given up when its owner ends, however it ends. The display-mode copies of one blanking take it
-// to decide which of them plays the music; a run takes one so that of two started at once only
-// one goes on.
+// to decide which of them plays the music.
 #pragma once
 
 #include "FileDescriptor.h"
@@ -11,8 +10,7 @@
 namespace quillaro {
 
 // The open, locked file; an empty descriptor when another process holds the lock or the file
-// cannot be opened, told apart in heldElsewhere when given. The file itself stays (it is one
-// for all copies).
-FileDescriptor tryLockFile(const std::filesystem::path& file, bool* heldElsewhere = nullptr);
+// cannot be opened. The file itself stays (it is one for all copies).
+FileDescriptor tryLockFile(const std::filesystem::path& file);
 
 } // namespace quillaro

@@ -124,4 +124,27 @@ WindowId XWindowLookup::findWindow(std::string_view title) {
     return 0;
 }
 
+WindowId XWindowLookup::makeUnlessFound(std::string_view title) {
+    if (!connection_ || title.empty() || xcb_connection_has_error(connection_.get()))
+        return 0;
+    xcb_connection_t* c = connection_.get();
+    xcb_grab_server(c);
+    xcb_window_t window = 0;
+    if (findWindow(title) == 0) {
+        window = xcb_generate_id(c);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, window, root_, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+        // Both title properties, as the toolkit sets them on its windows.
+        const auto length = static_cast<std::uint32_t>(title.size());
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                            length, title.data());
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, netWmName_, utf8String_, 8, length,
+                            title.data());
+    }
+    xcb_ungrab_server(c);
+    // A round trip: the window is known to the server before this returns.
+    takeReply(c, xcb_get_input_focus(c), xcb_get_input_focus_reply);
+    return window;
+}
+
 } // namespace quillaro

@@ -27,6 +27,11 @@ public:
 
     bool connected() const { return connection_ != nullptr; }
     WindowId findWindow(std::string_view title) override;
+    // Looks for a window of that title and, when there is none, makes a never-shown one that
+    // carries it, as one step for the X server: it serves no other client in between, so of
+    // two processes doing this at once only one makes the window. The window lives as long as
+    // this connection. Returns it; 0 when one of that title was there (or no connection).
+    WindowId makeUnlessFound(std::string_view title);
 
     // How many windows the last lookup looked at (the benchmark reports it).
     std::size_t windowsVisited() const { return visited_; }

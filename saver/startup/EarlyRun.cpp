@@ -1,10 +1,8 @@
 #include "EarlyRun.h"
 
 #include "DisplayMode.h"
-#include "HandoffPath.h"
 #include "Lumivane_B.h"
 #include "platform/DetachedProgramStarter.h"
-#include "platform/FileLock.h"
 #include "platform/Notices.h"
 #include "platform/PrivateFolderCreator.h"
 #include "platform/QtMessageBox.h"
@@ -58,33 +56,16 @@ private:
     QtMessageBox box_;
 };
 
-// One file for every run: whoever holds its lock is the run. The guard's look for the run
-// form's title and the window made after it are two steps, so two starts moments apart can
-// both pass the look; only one of them gets the lock.
-constexpr const char* RunLockFileName = "Lumivane.run";
-
 // What keeps a run alive until its form is up: the window by whose title other instances see
-// that a run is going on, and the run's lock.
+// that a run is going on. The guard's look for that title comes a moment before; of two starts
+// that both passed it, only the one that makes this window goes on.
 class RunMarker : public QObject {
 public:
-    explicit RunMarker(FileDescriptor lock) : lock_(std::move(lock)) {}
+    bool titleTaken() const { return window_.titleTaken(); }
 
 private:
-    FileDescriptor lock_;
     XMarkerWindow window_{RunFormTitle};
 };
-
-// The run's lock; none, and the run goes on by the title alone, when the working folder is not
-// ours to write in. Nothing when another run holds it.
-std::optional<FileDescriptor> takeRunLock(SaverServices& services) {
-    if (!services.folders.createPrivateFolder(workingFolder()))
-        return FileDescriptor{};
-    bool heldElsewhere = false;
-    FileDescriptor lock = tryLockFile(workingFolder() / RunLockFileName, &heldElsewhere);
-    if (heldElsewhere)
-        return std::nullopt;
-    return lock;
-}
 
 // Holds the end signals back from before the renderer's start until the run form listens for
 // them, so a log-out in between still ends the renderer with the saver. The renderer starts
@@ -129,12 +110,12 @@ int RunSaver(const ProgramInfo& program, int& argc, char** argv) {
     std::unique_ptr<RunStart> start;
     Handovers handovers;
     handovers.run = [&](SaverServices& runServices) -> LoadedForm {
-        auto lock = takeRunLock(runServices);
-        if (!lock) {
-            reportFallback("another run started at the same moment goes on; this start ends");
+        auto marker = std::make_unique<RunMarker>();
+        if (marker->titleTaken()) {
+            reportFallback(std::string("a run started at the same moment is up (window \"") +
+                           RunFormTitle + "\"); this start ends");
             return nullptr;
         }
-        auto marker = std::make_unique<RunMarker>(std::move(*lock));
         held.emplace();
         start = std::make_unique<RunStart>(runServices, std::make_unique<ScreenPictureService>());
         start->begin();

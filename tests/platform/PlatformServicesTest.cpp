@@ -1,6 +1,5 @@
 #include "TempDir.h"
 #include "platform/DetachedProgramStarter.h"
-#include "platform/FileLock.h"
 #include "platform/PrivateFolderCreator.h"
 #include "platform/QtProgramEnd.h"
 
@@ -44,20 +43,6 @@ std::string waitForContent(const std::filesystem::path& path, std::chrono::secon
 }
 
 } // namespace
-
-TEST(FileLock, OneHolderAtATimeAndAHeldLockIsToldFromAMissingFolder) {
-    TempDir dir;
-    const auto file = dir.path() / "turn";
-    bool held = true;
-    FileDescriptor first = tryLockFile(file, &held);
-    EXPECT_TRUE(first && !held);
-    FileDescriptor second = tryLockFile(file, &held);
-    EXPECT_TRUE(!second && held);
-    EXPECT_FALSE(tryLockFile(dir.path() / "none" / "turn", &held));
-    EXPECT_FALSE(held) << "a file that cannot be opened is held by nobody";
-    first = {};
-    EXPECT_TRUE(tryLockFile(file, &held) && !held) << "given up with its descriptor";
-}
 
 TEST(PrivateFolder, CreatesTheFolderAndItsParentsMode0700) {
     TempDir dir;

@@ -13,12 +13,15 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <thread>
 #include <type_traits>
+#include <vector>
 
 using namespace quillaro;
 using quillaro::test::XvfbServer;
@@ -125,6 +128,30 @@ TEST_F(XServices, ADestroyedWindowIsGone) {
     XDestroyWindow(maker.display(), w);
     XSync(maker.display(), False);
     EXPECT_EQ(lookup.findWindow("Lumivane_VC"), 0u);
+}
+
+TEST_F(XServices, OfManyMakingTheSameTitleAtOnceOnlyOneMakesIt) {
+    std::vector<std::unique_ptr<XWindowLookup>> racers;
+    for (int i = 0; i < 8; ++i)
+        racers.push_back(std::make_unique<XWindowLookup>(xvfb.display().c_str()));
+    std::vector<WindowId> made(racers.size());
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < racers.size(); ++i)
+        threads.emplace_back([&, i] { made[i] = racers[i]->makeUnlessFound("Lumivane_Main"); });
+    for (auto& t : threads)
+        t.join();
+    const auto maker = std::find_if(made.begin(), made.end(), [](WindowId w) { return w != 0; });
+    ASSERT_NE(maker, made.end());
+    EXPECT_EQ(std::count(made.begin(), made.end(), 0u), 7);
+    EXPECT_EQ(xvfb.findWindows("Lumivane_Main"), std::vector<unsigned long>{*maker});
+    EXPECT_EQ(lookup.findWindow("Lumivane_Main"), *maker);
+    // It goes with its maker's connection, and the title is free again.
+    racers[maker - made.begin()].reset();
+    // The server takes the window away once it has seen the connection close.
+    const auto bound = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (lookup.findWindow("Lumivane_Main") != 0 && std::chrono::steady_clock::now() < bound)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_NE(lookup.makeUnlessFound("Lumivane_Main"), 0u);
 }
 
 TEST(XWindowLookupOffline, WithoutADisplayNothingIsFound) {

@@ -229,8 +229,8 @@ TEST_F(SaverRun, TwoStartsMomentsApartMakeOneRun) {
     ChildProcess first = startSaver();
     std::this_thread::sleep_for(5ms);
     ChildProcess second = startSaver();
-    // Whichever got there first runs; the other finds its run (by the title, or by the run's
-    // lock when both passed the look for the title) and ends by itself. Two runs would both
+    // Whichever got there first runs; the other finds its run (by the title, at the guard or
+    // when it makes its own window under a server grab) and ends by itself. Two runs would both
     // keep going.
     const auto deadline = std::chrono::steady_clock::now() + EndTimeout;
     while (first.running() && second.running() && std::chrono::steady_clock::now() < deadline)
