@@ -11,7 +11,7 @@
 // The inner 56 x 17 pixels never reach the screen; they are filled with magenta, so a button
 // that showed them would be seen at once.
 //   quillaro_button_faces <output folder>
-#include "Bmp24Writer.h"
+#include "common/Bmp24Writer.h"
 
 #include <algorithm>
 #include <cmath>

@@ -12,7 +12,7 @@
 // Text is drawn with the fonts the build machine has (IPA P Gothic for the Japanese line), on
 // Qt's offscreen platform, so no display is needed.
 //   quillaro_dialog_artwork <output folder>
-#include "Bmp24Writer.h"
+#include "common/Bmp24Writer.h"
 
 #include <QFont>
 #include <QGuiApplication>

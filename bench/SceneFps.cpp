@@ -1,8 +1,8 @@
 // Frames per second of the renderer's scene, drawn by the renderer's own scene code with a
 // 1024 x 768 picture on the floor, counted over 10 seconds after the first frame. Without a
 // DISPLAY it runs itself again under a private Xvfb of 1024 x 768 x 24.
-#include "Bmp24Writer.h"
 #include "Renderer.h"
+#include "common/Bmp24Writer.h"
 
 #include <GL/freeglut.h>
 #include <chrono>

@@ -1,7 +1,7 @@
 // Writes a small seed corpus for the loader's fuzz target into the folder given: tiny
 // pictures of several widths, and the same with one header field spoiled.
-#include "Bmp24.h"
-#include "Bmp24Writer.h"
+#include "common/Bmp24.h"
+#include "common/Bmp24Writer.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -6,7 +6,7 @@
 //
 // Input: section NUL key NUL value NUL buffer size in decimal NUL the file's bytes.
 #include "ProfileString.h"
-#include "Utf8.h"
+#include "common/Utf8.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -11,10 +11,10 @@
 #include "Bitmap24Loader.h"
 #include "Breathing.h"
 #include "KeyboardGrab.h"
-#include "ProgramNames.h"
 #include "RandomGenerator.h"
 #include "SceneLayout.h"
 #include "TurnAngles.h"
+#include "common/ProgramNames.h"
 
 #include <GL/gl.h>
 #include <array>

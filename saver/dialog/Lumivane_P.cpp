@@ -1,7 +1,7 @@
 #include "Lumivane_P.h"
 
 #include "DialogDrawing.h"
-#include "Utf8.h"
+#include "common/Utf8.h"
 #include "graphics/EmbeddedPicture.h"
 #include "graphics/PictureFile.h"
 #include "platform/QtFileChooser.h"

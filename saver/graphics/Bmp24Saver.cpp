@@ -1,7 +1,7 @@
 #include "Bmp24Saver.h"
 
-#include "Bmp24.h"
-#include "Bmp24Writer.h"
+#include "common/Bmp24.h"
+#include "common/Bmp24Writer.h"
 
 #include <limits>
 

@@ -6,8 +6,8 @@
 // reader's allocation limit refuses a file that would need more memory than a real photograph.
 #pragma once
 
-#include "Bmp24.h"
 #include "Image24.h"
+#include "common/Bmp24.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "PrivateFolderCreator.h"
 
-#include "FileDescriptor.h"
-#include "PrivateFolder.h"
+#include "common/FileDescriptor.h"
+#include "common/PrivateFolder.h"
 
 #include <cerrno>
 #include <fcntl.h>

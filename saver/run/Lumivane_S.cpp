@@ -1,9 +1,9 @@
 #include "Lumivane_S.h"
 
-#include "AsciiCase.h"
-#include "HandoffPath.h"
 #include "ScreenPictureService.h"
 #include "capture/Lumivane_C.h"
+#include "common/AsciiCase.h"
+#include "common/HandoffPath.h"
 #include "graphics/Raster.h"
 #include "music/Lumivane_BGM.h"
 #include "platform/Notices.h"

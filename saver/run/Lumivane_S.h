@@ -7,7 +7,7 @@
 #pragma once
 
 #include "PictureService.h"
-#include "ProgramNames.h"
+#include "common/ProgramNames.h"
 #include "graphics/Image24.h"
 #include "graphics/Picture.h"
 #include "platform/ProgramEnd.h"

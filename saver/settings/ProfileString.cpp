@@ -1,9 +1,9 @@
 #include "ProfileString.h"
 
-#include "AsciiCase.h"
-#include "AtomicFile.h"
-#include "RegularFile.h"
-#include "Utf8.h"
+#include "common/AsciiCase.h"
+#include "common/AtomicFile.h"
+#include "common/RegularFile.h"
+#include "common/Utf8.h"
 
 #include <cstdio>
 #include <fstream>

@@ -2,10 +2,10 @@
 
 #include "Conversions.h"
 #include "ProfileString.h"
-#include "RegularFile.h"
 #include "Settings.h"
 #include "SettingsLocation.h"
-#include "Utf8.h"
+#include "common/RegularFile.h"
+#include "common/Utf8.h"
 #include "platform/Notices.h"
 #include "platform/ProgramInfo.h"
 

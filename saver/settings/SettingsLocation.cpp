@@ -1,7 +1,7 @@
 #include "SettingsLocation.h"
 
 #include "SettingsFile.h"
-#include "XdgFolder.h"
+#include "common/XdgFolder.h"
 #include "platform/PosixFolderAccess.h"
 #include "platform/PrivateFolderCreator.h"
 #include "platform/ProgramInfo.h"

@@ -1,7 +1,7 @@
 #include "Lumivane_B.h"
 
-#include "HandoffPath.h"
-#include "Utf8.h"
+#include "common/HandoffPath.h"
+#include "common/Utf8.h"
 #include "dialog/Lumivane_P.h"
 #include "platform/Notices.h"
 #include "run/Lumivane_S.h"

@@ -6,8 +6,8 @@
 #include "FakeMciChannel.h"
 #include "FakeSaverServices.h"
 #include "FakeWaveSound.h"
-#include "HandoffPath.h"
 #include "TempDir.h"
+#include "common/HandoffPath.h"
 #include "music/Lumivane_BGM.h"
 #include "settings/Settings.h"
 
