@@ -298,8 +298,9 @@ bool writeBmp(const QImage& picture, const std::filesystem::path& file) {
     for (int y = 0; y < rgb.height(); ++y)
         pixels.insert(pixels.end(), rgb.constScanLine(y), rgb.constScanLine(y) + rgb.width() * 3);
     return quillaro::bmp24::writeFile(
-        file, quillaro::bmp24::encode(static_cast<std::uint32_t>(rgb.width()),
-                                      static_cast<std::uint32_t>(rgb.height()), pixels));
+               file, quillaro::bmp24::encode(static_cast<std::uint32_t>(rgb.width()),
+                                             static_cast<std::uint32_t>(rgb.height()), pixels))
+        .ok();
 }
 
 bool writePng(const QImage& picture, const std::filesystem::path& file) {

@@ -4,6 +4,7 @@
 #include "common/Utf8.h"
 #include "graphics/EmbeddedPicture.h"
 #include "graphics/PictureFile.h"
+#include "platform/Notices.h"
 #include "platform/QtFileChooser.h"
 #include "platform/QtPointerProbe.h"
 #include "platform/QtUrlOpener.h"
@@ -374,7 +375,7 @@ void Lumivane_P::ShowPreview() {
         return;
     }
     // A file that is not a picture leaves the holder as it was.
-    if (std::optional<Image24> picture = loadPictureFile(path))
+    if (auto picture = loadPictureFile(path))
         picDummy_ = std::move(*picture);
     Thumbnail thumbnail = drawThumbnail(picDummy_);
     display_.resize(thumbnail.width, thumbnail.height);
@@ -444,8 +445,11 @@ void Lumivane_P::Cmd_Set_Click() {
         {KeyCapture, s.Capture}, {KeyImageFile, s.ImageFile}, {KeyBgmKind, kind},
         {KeyBgmRepeat, repeat},  {KeyBgmFile, s.BgmFile},
     };
-    if (prepareSettingsFolder(location_))
-        WriteIniStrings(SettingsSection, entries, location_.writeFile);
+    auto saved = prepareSettingsFolder(location_);
+    if (saved)
+        saved = WriteIniStrings(SettingsSection, entries, location_.writeFile);
+    if (!saved)
+        reportFallback("the settings are not saved: " + saved.error().message());
     close();
 }
 

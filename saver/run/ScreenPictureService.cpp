@@ -10,15 +10,12 @@ Picture ScreenPictureService::grabDesktop() {
     return GrabDesktop();
 }
 
-std::optional<Image24> ScreenPictureService::loadPicture(const std::filesystem::path& file) {
+Result<Image24, std::string> ScreenPictureService::loadPicture(const std::filesystem::path& file) {
     return loadPictureFile(file);
 }
 
-std::string ScreenPictureService::loadProblem(const std::filesystem::path& file) {
-    return pictureProblem(file);
-}
-
-bool ScreenPictureService::savePicture(const Image24& image, const std::filesystem::path& file) {
+Result<void, SystemError> ScreenPictureService::savePicture(const Image24& image,
+                                                            const std::filesystem::path& file) {
     return saveBmp24(image, file);
 }
 

@@ -36,11 +36,11 @@ SettingsLocation locateSettings(const std::string& programFolder) {
                           std::getenv("HOME"));
 }
 
-bool prepareSettingsFolder(const SettingsLocation& location) {
+Result<void, SystemError> prepareSettingsFolder(const SettingsLocation& location) {
     if (location.writeFile.empty())
-        return false;
+        return systemFailure("there is no place for a settings file", {}, ENOENT);
     if (location.personalFolder.empty())
-        return true;
+        return {};
     return createPrivateFolder(location.personalFolder);
 }
 

@@ -6,6 +6,7 @@
 // wherever it lives.
 #pragma once
 
+#include "common/SystemError.h"
 #include "platform/FolderAccess.h"
 
 #include <string>
@@ -30,7 +31,7 @@ SettingsLocation locateSettings(const std::string& programFolder, const FolderAc
 SettingsLocation locateSettings(const std::string& programFolder);
 
 // Makes the user's own settings folder (mode 0700, parents as needed) when writeFile lies in it.
-// True when writeFile's folder is there to write into.
-bool prepareSettingsFolder(const SettingsLocation& location);
+// Succeeds when writeFile's folder is there to write into.
+[[nodiscard]] Result<void, SystemError> prepareSettingsFolder(const SettingsLocation& location);
 
 } // namespace quillaro

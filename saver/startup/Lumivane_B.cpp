@@ -51,8 +51,9 @@ LoadedForm Main(SaverServices& services, const Handovers& handovers) {
         return keepOrEnd(services, handovers.preview(services, handle));
     }
 
-    // A folder that cannot be made is no reason to stop: writing the picture fails later.
-    services.folders.createPrivateFolder(workingFolder());
+    // A folder that cannot be made is no reason to stop: the run form tries again before it
+    // writes the picture, and says why it cannot.
+    static_cast<void>(services.folders.createPrivateFolder(workingFolder()));
     LoadSettings(services.program.folder);
 
     const std::string renderer = RendererPath(services.program.folder);

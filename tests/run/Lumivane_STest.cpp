@@ -52,17 +52,18 @@ struct FakePictures : PictureService {
         log.push_back("grab desktop");
         return desktop;
     }
-    std::optional<Image24> loadPicture(const std::filesystem::path& file) override {
+    Result<Image24, std::string> loadPicture(const std::filesystem::path& file) override {
         log.push_back("load " + file.string());
         auto found = files.find(file);
         if (found == files.end())
-            return std::nullopt;
+            return failure(std::string("it does not exist"));
         return found->second;
     }
-    bool savePicture(const Image24& image, const std::filesystem::path& file) override {
+    Result<void, SystemError> savePicture(const Image24& image,
+                                          const std::filesystem::path& file) override {
         log.push_back("save " + file.string());
         saved[file] = image;
-        return true;
+        return {};
     }
 };
 
