@@ -448,8 +448,9 @@ void Lumivane_P::Cmd_Set_Click() {
     auto saved = prepareSettingsFolder(location_);
     if (saved)
         saved = WriteIniStrings(SettingsSection, entries, location_.writeFile);
-    if (!saved)
-        reportFallback("the settings are not saved: " + saved.error().message());
+    if (!saved) // the user asked for this save: a failure is always told, not only when verbose
+        reportProblem("the settings are not saved, the file stays as it was: " +
+                      saved.error().message());
     close();
 }
 

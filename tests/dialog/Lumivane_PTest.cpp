@@ -9,6 +9,7 @@
 #include "TempDir.h"
 #include "dialog/DialogDrawing.h"
 #include "graphics/QtImageConversion.h"
+#include "platform/Notices.h"
 #include "settings/SettingsFile.h"
 
 #include <QApplication>
@@ -18,10 +19,12 @@
 #include <QLineEdit>
 #include <QTest>
 #include <csignal>
+#include <cstring>
 #include <deque>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
 using namespace quillaro;
@@ -556,11 +559,26 @@ TEST_F(Dialog, AFailedSaveLeavesTheFileWholeAndStillCloses) {
     getrlimit(RLIMIT_FSIZE, &old);
     const rlimit tight{before.size() + 20, old.rlim_max};
     setrlimit(RLIMIT_FSIZE, &tight);
+    unsetenv(VerboseVariable); // said whether or not the user asked for the fallbacks
+    int pipeEnds[2];           // not a file, so the size limit leaves standard error alone
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    const int standardError = dup(2);
+    dup2(pipeEnds[1], 2);
     click("Cmd_Set");
+    dup2(standardError, 2);
+    close(standardError);
+    close(pipeEnds[1]);
+    char told[1024] = {};
+    (void)!read(pipeEnds[0], told, sizeof told - 1);
+    close(pipeEnds[0]);
     setrlimit(RLIMIT_FSIZE, &old);
     sigaction(SIGXFSZ, &previous, nullptr);
 
     EXPECT_EQ(readFile(ini), before);
+    EXPECT_EQ(std::string(told),
+              "Quillaro.scr: the settings are not saved, the file stays as it was: cannot "
+              "write the new content of " +
+                  ini.string() + ": " + std::strerror(EFBIG) + "\n");
     EXPECT_TRUE(d.isUnloaded());
     EXPECT_FALSE(d.isVisible());
 }
