@@ -7,7 +7,6 @@
 #include "platform/Notices.h"
 #include "platform/QtFileChooser.h"
 #include "platform/QtPointerProbe.h"
-#include "platform/QtUrlOpener.h"
 #include "platform/Twips.h"
 #include "platform/XZoomEffect.h"
 #include "settings/Conversions.h"
@@ -15,12 +14,14 @@
 
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDesktopServices>
 #include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPainter>
 #include <QScreen>
+#include <QUrl>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -294,9 +295,8 @@ void Lumivane_P::placeLabel(QLabel& label, int x, int y, int w, int h, const cha
 void Lumivane_P::showModal(SaverServices& services) {
     XZoomEffect zoom;
     QtFileChooser files;
-    QtUrlOpener urls;
     Lumivane_P dialog(settings(), locateSettings(services.program.folder),
-                      {QtPointerProbe::instance(), zoom, files, urls});
+                      {QtPointerProbe::instance(), zoom, files});
     dialog.exec();
 }
 
@@ -460,7 +460,8 @@ void Lumivane_P::Cmd_Can_Click() {
 
 void Lumivane_P::lbl_URL_Click() {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    platform_.urls.openUrl(HomePageUrl);
+    // The desktop's opener (xdg-open on X11); a test catches it with setUrlHandler.
+    QDesktopServices::openUrl(QUrl(HomePageUrl));
     QGuiApplication::restoreOverrideCursor();
 }
 

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QImage>
 #include <QLineEdit>
 #include <QTest>
@@ -52,12 +53,18 @@ struct FakeChooser : FileChooser {
     }
 };
 
-// Keeps the addresses and the application's pointer at the moment each was opened.
-struct FakeUrls : UrlOpener {
+// Takes the desktop's place for web addresses while it lives, and keeps the addresses and the
+// application's pointer at the moment each was opened.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
     std::vector<QString> opened;
     std::vector<Qt::CursorShape> pointerMeanwhile;
-    void openUrl(const QString& url) override {
-        opened.push_back(url);
+    UrlCatcher() { QDesktopServices::setUrlHandler("https", this, "open"); }
+    ~UrlCatcher() override { QDesktopServices::unsetUrlHandler("https"); }
+public slots:
+    void open(const QUrl& url) {
+        opened.push_back(url.toString());
         const QCursor* cursor = QGuiApplication::overrideCursor();
         pointerMeanwhile.push_back(cursor ? cursor->shape() : Qt::ArrowCursor);
     }
@@ -98,7 +105,7 @@ protected:
     Settings s; // as LoadSettings leaves it without a settings file
     FakeZoom zoom;
     FakeChooser files;
-    FakeUrls urls;
+    UrlCatcher urls;
     FakePointer pointer;
     std::unique_ptr<Lumivane_P> dialog;
 
@@ -110,8 +117,8 @@ protected:
     Lumivane_P& open(SettingsLocation location = {}) {
         if (location.writeFile.empty())
             location.readFile = location.writeFile = ini.string();
-        dialog = std::make_unique<Lumivane_P>(s, location,
-                                              Lumivane_P::Platform{pointer, zoom, files, urls});
+        dialog =
+            std::make_unique<Lumivane_P>(s, location, Lumivane_P::Platform{pointer, zoom, files});
         dialog->Form_Load();
         dialog->show();
         if (!QTest::qWaitForWindowExposed(dialog.get()))
@@ -628,3 +635,5 @@ TEST_F(Dialog, TheLinkOpensOurPageWithTheBusyPointerMeanwhile) {
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_FALSE(dialog->isUnloaded());
 }
+
+#include "Lumivane_PTest.moc"
