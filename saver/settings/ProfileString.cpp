@@ -20,14 +20,6 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
 // One line of the file: where its bytes lie and what it means.
 struct Line {
     enum class Kind { Other, Section, Key };
@@ -277,6 +269,14 @@ Result<void, SystemError> writePrivateProfileStrings(std::string_view section,
                                  "\" or its value would break the lines of",
                              target, EINVAL);
     return {};
+}
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
 }
 
 } // namespace quillaro

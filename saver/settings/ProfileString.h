@@ -54,6 +54,10 @@ struct ProfileEntry {
 writePrivateProfileStrings(std::string_view section, std::span<const ProfileEntry> entries,
                            const std::filesystem::path& file);
 
+// text without the blanks (spaces and tabs) at its ends, which do not count around names and
+// values.
+std::string_view trimmed(std::string_view text);
+
 // The profile text with key in section set to value, as a write would leave the file; nothing
 // when a name or the value would break the line layout.
 std::optional<std::string> withProfileString(std::string_view text, std::string_view section,
