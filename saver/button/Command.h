@@ -11,8 +11,12 @@
 //   - focus arriving shows the selected face, or the pressed face while the pointer is over it;
 //   - no key raises Click.
 // Its properties are stored in a PropertyBag the host keeps; a button can be made from one.
+// The widget only turns Qt's events into CommandBehaviour's events and paints the faces that
+// DrawCommandFace draws; CommandProperties reads and writes the stored properties.
 #pragma once
 
+#include "CommandBehaviour.h"
+#include "CommandFace.h"
 #include "PropertyBag.h"
 #include "graphics/Image24.h"
 #include "platform/PointerProbe.h"
@@ -31,24 +35,14 @@ namespace quillaro {
 class Command : public QWidget {
     Q_OBJECT
 public:
-    // Which look the pointer and the focus call for.
-    enum class FaceState : std::uint8_t {
-        Unset = 0,           // Initialize not called yet: no hover looks
-        Normal = 1,          // no focus, pointer not over the button
-        HighLight = 2,       // no focus, pointer over the button
-        Selected = 3,        // focused, pointer not over the button
-        HighLightSelect = 4, // focused, pointer over the button
-    };
-    // The six face pictures; HighLight and HighLightSelect are the same picture.
-    enum class FacePicture { Normal, HighLight, Pressed, Disable, Selected, HighLightSelect };
+    using FaceState = quillaro::FaceState;
+    using FacePicture = quillaro::FacePicture;
 
     static constexpr int MouseInterval = 100; // ms between two looks for the pointer
-    static constexpr int TwipsPerPixel = 15;
-    static constexpr int CaptionHeight = 13; // px, whatever the button's height
 
     // A fresh instance, as the toolkit creates it: disabled, never set up (its first read of
-    // Enabled sets it up), caption "Command", hover polling off. The pointer is Qt's unless a
-    // test hands in its own.
+    // Enabled by the host sets it up), caption "Command", hover polling off. The pointer is the
+    // program's unless a test hands in its own.
     explicit Command(QWidget* parent = nullptr, PointerProbe& pointer = QtPointerProbe::instance());
     // An instance made from its stored properties, as the host makes it: the properties are read,
     // then the button takes the size stored under "_extentx" and "_extenty" (0.01 mm) and paints
@@ -56,22 +50,22 @@ public:
     explicit Command(const PropertyBag& stored, QWidget* parent = nullptr,
                      PointerProbe& pointer = QtPointerProbe::instance());
 
-    // --- The control's interface, in its order ---
+    // --- The control's interface, in its order; the getters only read ---
 
     // Starts hover looks and the pointer polling; the dialog calls it once per button at load.
     void Initialize();
     // 255 while the face is shown (opaque background), 0 while only the caption is; any non-zero
-    // value shows the face again. Reading it while shown repaints the Normal face.
-    std::uint8_t Visible();
+    // value shows the face again.
+    std::uint8_t Visible() const { return opaque_ ? 255 : 0; }
     void Visible(std::uint8_t value);
-    // The caption's colour as 0x00BBGGRR. Reading or writing it repaints the Normal face; a
-    // value with a non-zero top byte is no colour and leaves the colour as it was.
-    std::uint32_t FontColour();
+    // The caption's colour as 0x00BBGGRR. Writing it repaints the Normal face; a value with a
+    // non-zero top byte is no colour and leaves the colour as it was.
+    std::uint32_t FontColour() const { return fontColour_; }
     void FontColour(std::uint32_t colour);
-    // Whether the button reacts to pointer and focus and raises Click. Reading it sets up a
-    // fresh instance and repaints the face; writing it repaints the face without changing which
-    // look the pointer and focus call for. Qt's own setEnabled on this widget writes it too.
-    bool Enabled();
+    // Whether the button reacts to pointer and focus and raises Click. Writing it repaints the
+    // face without changing which look the pointer and focus call for. Qt's own setEnabled on
+    // this widget writes it too.
+    bool Enabled() const { return state_.enabled; }
     void Enabled(bool value);
     // The caption's text; writing it does not repaint the face.
     QString Caption() const;
@@ -80,20 +74,28 @@ public:
     QFont Font() const;
     void Font(const QFont& font);
 
+    // --- The same properties read the way the host reads them: these reads repaint ---
+
+    // Visible(), repainting the Normal face while the face is shown.
+    std::uint8_t readVisible();
+    // FontColour(), then the Normal face repainted whatever the look.
+    std::uint32_t readFontColour();
+    // Enabled(); the first read sets up a fresh instance (enabled from then on), and every read
+    // repaints the face for Enabled.
+    bool readEnabled();
+
 signals:
     void Click();
 
 public:
     // --- The host's side ---
 
-    // Reads the stored properties in order ("Enabled", "Caption", "Font", "FirstRun",
-    // "FontColour", "Visible"), each with its default; a value that does not fit is skipped.
+    // Reads the stored properties (see CommandProperties::read), then repaints the Normal face.
     void ReadProperties(const PropertyBag& bag);
-    // Writes them ("Enabled", "Caption", "FirstRun", "Font", "FontColour", "Visible"); values
-    // equal to their defaults are left out. Clears propertiesChanged().
+    // Writes them (see CommandProperties::write) and clears propertiesChanged().
     void WriteProperties(PropertyBag& bag);
     // Whether a property was written since the properties were last saved.
-    bool propertiesChanged() const { return PropertiesChanged_; }
+    bool propertiesChanged() const { return propertiesChanged_; }
 
     // The bag the settings dialog keeps for one of its buttons: caption, font and size.
     static PropertyBag StoredInstance(const QString& caption, QSize size,
@@ -108,12 +110,12 @@ public:
 
     // --- What the face shows, for tests and demonstrations ---
 
-    FaceState state() const { return State_; }
-    FacePicture lastPainted() const { return LastPainted_; }
-    bool gradientReversed() const { return GradientReversed_ != 0; }
-    bool mouseIsDown() const { return MouseIsDown_ != 0; }
+    FaceState state() const { return state_.face; }
+    FacePicture lastPainted() const { return lastPainted_; }
+    bool gradientReversed() const { return gradientReversed_; }
+    bool mouseIsDown() const { return state_.mouseIsDown; }
     // The face as last painted, one pixel per pixel of the button.
-    const Image24& face() const { return Face_; }
+    const Image24& face() const { return face_; }
     const QLabel& LblMsg() const { return LblMsg_; }
     const QTimer& TmrMouse() const { return TmrMouse_; }
 
@@ -130,45 +132,31 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // The frame's layout in twips from the last painting; a number that would leave the 16-bit
-    // range keeps its earlier value.
-    struct FaceLayout {
-        std::int16_t edgeWidth = 0;  // top and bottom edges: W - 2 * border
-        std::int16_t edgeHeight = 0; // left and right edges: H - 2 * border
-        std::int16_t right = 0;      // left side of the right-hand pieces: W - border
-        std::int16_t bottom = 0;     // top side of the bottom pieces: H - border
-    };
-
+    // One event through the state machine: the new state, its face, then Click.
+    void handle(CommandEvent event);
     void PaintFace(FacePicture picture);
-    void FillGradient();
-    void LeaveHover();
     void ApplyEnabled();
     void RefreshFace();
     void TmrMouse_Timer();
-    // The pointer has come over the button: the move row of the state machine.
-    void PointerArrived();
     bool pointerOverButton();
-    void PropertyChanged();
     void showCaptionColour();
     QFont ambientFont() const;
 
     PointerProbe& pointer_;
     QLabel LblMsg_;
     QTimer TmrMouse_;
-    std::array<Image24, 6> Pictures_;
+    std::array<Image24, 6> pictures_;
 
-    std::int16_t Enabled_ = 0; // Boolean: -1 true, 0 false
-    std::uint8_t FirstRun_ = 0;
-    FaceState State_ = FaceState::Unset;
-    std::int16_t MouseIsDown_ = 0;
-    std::int16_t GradientReversed_ = 0;
-    std::uint8_t BackStyle_ = 1; // 1 opaque: the face shows; 0 transparent: only the caption
-    std::uint32_t FontColour_ = 0;
+    CommandState state_;
+    std::uint8_t firstRun_ = 0;
+    bool gradientReversed_ = false;
+    bool opaque_ = true; // the face shows; else only the caption
+    std::uint32_t fontColour_ = 0;
 
-    Image24 Face_;
-    FaceLayout Layout_;
-    FacePicture LastPainted_ = FacePicture::Normal;
-    bool PropertiesChanged_ = false;
+    Image24 face_;
+    FaceLayout layout_;
+    FacePicture lastPainted_ = FacePicture::Normal;
+    bool propertiesChanged_ = false;
 };
 
 } // namespace quillaro

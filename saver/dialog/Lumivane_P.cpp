@@ -155,12 +155,12 @@ QPoint zoomPointFrom(QPoint pointer) {
 
 } // namespace
 
-void InitCommandButtons(QWidget& form, bool initialise, bool enable) {
+void InitCommandButtons(QWidget& form, CommandButtonsSetup setup) {
     for (Command* button : form.findChildren<Command*>()) {
-        if (initialise)
+        if (setup == CommandButtonsSetup::Initialize)
             button->Initialize();
         else
-            button->Enabled(enable);
+            button->Enabled(setup == CommandButtonsSetup::Enable);
     }
 }
 
@@ -319,7 +319,7 @@ void Lumivane_P::Form_Load() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(placement(screen->geometry()));
     // 3
-    InitCommandButtons(*this, true, true);
+    InitCommandButtons(*this, CommandButtonsSetup::Initialize);
     // 4: drawn once, while the window is hidden; the panels keep it.
     textureTransfers_ = TileTexture(picB_.picture(), picMbl_);
     textureTransfers_ += TileTexture(picC_.picture(), picMbl_);

@@ -149,8 +149,10 @@ private:
     bool unloaded_ = false;
 };
 
-// Walks the form's controls: each Command button gets Initialize when initialise is true, else
-// its Enabled set to enable. Other controls are left alone.
-void InitCommandButtons(QWidget& form, bool initialise, bool enable);
+// What InitCommandButtons does to each Command button of a form.
+enum class CommandButtonsSetup { Initialize, Enable, Disable };
+// Walks the form's controls: each Command button gets Initialize, or its Enabled set. Other
+// controls are left alone.
+void InitCommandButtons(QWidget& form, CommandButtonsSetup setup);
 
 } // namespace quillaro

@@ -15,11 +15,12 @@
 
 namespace quillaro {
 
-// The largest picture kept at its own size: 32 Mi pixels already hold a 6000 x 4000 photograph,
-// and it is the most the renderer takes from the hand-off file. The floor stretches the picture
-// over the same square whatever its size, so scaling a larger one down only loses detail.
+// The largest picture kept at its own size. The floor stretches the picture over the same square
+// whatever its size and never shows more than about a screen's width of it, so a longer side
+// than 4096 pixels only costs time and hand-off space (a 48-megapixel photograph wrote a 100 MB
+// file). The pixel limit is the most the renderer takes from the hand-off file.
 inline constexpr long long MaxPicturePixels = static_cast<long long>(bmp24::MaxPixels);
-inline constexpr int MaxPictureFileSide = 16384;
+inline constexpr int MaxPictureFileSide = 4096;
 
 // The size a width x height picture is kept at: its own when it is within the limits above,
 // else scaled down with its aspect kept (each side at least 1).

@@ -1,7 +1,9 @@
 #include "DetachedProgramStarter.h"
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <cstring>
 #include <fstream>
 #include <spawn.h>
 #include <sstream>
@@ -95,9 +97,16 @@ DetachedProgramStarter::startProgram(const std::filesystem::path& program,
     // Read before the program can be reaped: until then its entry stays, even once it has ended.
     if (auto stat = readProcessStat(pid))
         startTimes_[pid] = stat->startTime;
-    std::thread([pid] {
-        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    std::thread([pid, endings = endings_] {
+        int status = 0;
+        pid_t waited;
+        while ((waited = waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
         }
+        if (waited != pid)
+            return;
+        const std::lock_guard lock(endings->mutex);
+        endings->statuses[pid] = status;
+        endings->changed.notify_all();
     }).detach();
     return static_cast<std::int64_t>(pid);
 }
@@ -105,6 +114,28 @@ DetachedProgramStarter::startProgram(const std::filesystem::path& program,
 bool DetachedProgramStarter::isRunning(std::int64_t pid) {
     // Only the thread that waits for the program reaps it; the process table tells the rest.
     return running(readProcessStat(pid));
+}
+
+bool endedCleanly(int waitStatus) {
+    return WIFEXITED(waitStatus) && WEXITSTATUS(waitStatus) == 0;
+}
+
+std::string describeEnding(int waitStatus) {
+    if (WIFSIGNALED(waitStatus))
+        return "signal " + std::to_string(WTERMSIG(waitStatus)) + " (" +
+               strsignal(WTERMSIG(waitStatus)) + ")";
+    return "exit status " + std::to_string(WEXITSTATUS(waitStatus));
+}
+
+std::optional<int> DetachedProgramStarter::waitStatus(std::int64_t pid) {
+    if (isRunning(pid))
+        return std::nullopt;
+    // Ended but perhaps not yet reaped: its waiting thread is about to.
+    std::unique_lock lock(endings_->mutex);
+    const auto found = [&] { return endings_->statuses.contains(pid); };
+    if (!endings_->changed.wait_for(lock, std::chrono::seconds(1), found))
+        return std::nullopt;
+    return endings_->statuses.at(pid);
 }
 
 void DetachedProgramStarter::stopProgram(std::int64_t pid) {

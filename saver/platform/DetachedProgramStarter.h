@@ -9,7 +9,10 @@
 
 #include "ProgramStarter.h"
 
+#include <condition_variable>
 #include <map>
+#include <memory>
+#include <mutex>
 
 namespace quillaro {
 
@@ -19,8 +22,16 @@ public:
                                              const std::vector<std::string>& args) override;
     bool isRunning(std::int64_t pid) override;
     void stopProgram(std::int64_t pid) override;
+    std::optional<int> waitStatus(std::int64_t pid) override;
 
 private:
+    // The wait statuses the waiting threads found; shared with them, as they may outlive this.
+    struct Endings {
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::map<std::int64_t, int> statuses;
+    };
+    std::shared_ptr<Endings> endings_ = std::make_shared<Endings>();
     std::map<std::int64_t, unsigned long long> startTimes_; // in clock ticks after boot
 };
 

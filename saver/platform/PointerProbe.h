@@ -14,8 +14,8 @@ public:
     virtual ~PointerProbe() = default;
     // The pointer's position on the screen, in pixels.
     virtual QPoint position() = 0;
-    // The innermost widget of this program at that screen position; null when the position lies
-    // over no window of the program.
+    // The innermost widget of this program at that screen position; null when the window on top
+    // there is not one of the program's (another program's window, or none).
     virtual QWidget* widgetAt(QPoint screenPosition) = 0;
 };
 

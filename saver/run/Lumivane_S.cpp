@@ -188,7 +188,24 @@ void Lumivane_S::Timer3_Timer() {
     if (!rendererSeen_ && starting && clock_() - loadedAt_ < RendererShowLimit)
         return;
     timer3_.stop();
+    if (!rendererSeen_)
+        reportRendererUnseen(starting);
     unload();
+}
+
+void Lumivane_S::reportRendererUnseen(bool stillRunning) {
+    // Always told: otherwise the run ends with nothing on screen and no word why.
+    const std::string renderer = "the renderer " + RendererPath_;
+    if (!rendererPid_)
+        reportProblem(renderer + " could not be started");
+    else if (stillRunning)
+        reportProblem(renderer + " showed no window within " +
+                      std::to_string(RendererShowLimit.count()) + " s; the run ends");
+    else if (const auto status = services_.programs.waitStatus(*rendererPid_);
+             !status || !endedCleanly(*status))
+        // A clean end is an Escape between two looks: the window was there, only not seen.
+        reportProblem(renderer + " ended before its window was seen (" +
+                      (status ? describeEnding(*status) : std::string("how is not known")) + ")");
 }
 
 void Lumivane_S::unload() {

@@ -87,6 +87,7 @@ private:
     void prepareDesktop();
     void preparePictureFile();
     void saveForRenderer();
+    void reportRendererUnseen(bool stillRunning);
     void startMusic();
 
     SaverServices& services_;

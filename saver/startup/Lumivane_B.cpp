@@ -38,8 +38,13 @@ LoadedForm Main(SaverServices& services, const Handovers& handovers) {
     // Another instance's run form or settings dialog: leave it alone. Both are looked up.
     bool runUp = services.windows.findWindow(RunFormTitle) != 0;
     bool dialogUp = services.windows.findWindow(SettingsDialogTitle) != 0;
-    if (runUp || dialogUp)
+    if (runUp || dialogUp) {
+        // Quiet by default, as a launcher's repeated start must be; told when asked.
+        reportFallback(std::string(runUp ? "a run" : "the settings dialog") +
+                       " is already up (window \"" + (runUp ? RunFormTitle : SettingsDialogTitle) +
+                       "\"); this start ends");
         return endHere(services, ExitQuietly);
+    }
 
     const std::string& commandLine = services.program.commandLine;
     const std::string mode = ModeLetter(commandLine);

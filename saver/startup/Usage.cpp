@@ -7,9 +7,6 @@ namespace quillaro {
 namespace {
 
 constexpr const char* Modes =
-    "Quillaro.scr: a 3D screen saver for X11 desktops.\n"
-    "\n"
-    "Usage: Quillaro.scr [/s | /c | /p N]\n"
     "  /s      a full run: spinning solids over a mirrored floor that carries the desktop\n"
     "          (or your picture), with music if chosen; the pointer is hidden, Escape ends it\n"
     "  (none)  the same run with the pointer left visible\n"
@@ -37,8 +34,20 @@ bool AsksForUsage(std::string_view commandLine) {
     return commandLine == "--help" || commandLine == "-h";
 }
 
-std::string UsageText(const std::string& programFolder, const SettingsLocation& location) {
-    std::string text = Modes;
+bool AsksForVersion(std::string_view commandLine) {
+    return commandLine == "--version";
+}
+
+std::string CommandName(const char* argv0) {
+    const std::string name =
+        argv0 ? std::filesystem::path(argv0).filename().string() : std::string();
+    return name.empty() ? std::string("Quillaro.scr") : name;
+}
+
+std::string UsageText(const std::string& command, const std::string& programFolder,
+                      const SettingsLocation& location) {
+    std::string text = command + ": a 3D screen saver for X11 desktops.\n\nUsage: " + command +
+                       " [/s | /c | /p N]\n" + Modes;
     text += "\nSettings: " +
             (location.writeFile.empty() ? std::string("none (the program's folder is unknown)")
                                         : location.writeFile) +
@@ -48,6 +57,10 @@ std::string UsageText(const std::string& programFolder, const SettingsLocation& 
     if (const std::string readme = readmeFor(programFolder); !readme.empty())
         text += "Read me:  " + readme + "\n";
     return text;
+}
+
+std::string VersionText() {
+    return "Quillaro " QUILLARO_VERSION "\n";
 }
 
 } // namespace quillaro

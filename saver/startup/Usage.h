@@ -12,8 +12,18 @@ namespace quillaro {
 
 // True for a command line of exactly "--help" or "-h".
 bool AsksForUsage(std::string_view commandLine);
+// True for a command line of exactly "--version".
+bool AsksForVersion(std::string_view commandLine);
 
-// The usage text for a saver in programFolder whose settings live where location says.
-std::string UsageText(const std::string& programFolder, const SettingsLocation& location);
+// The name the saver was started by, as the user typed it, without its folder ("quillaro",
+// "Quillaro.scr"); the saver's own file name when there is none.
+std::string CommandName(const char* argv0);
+
+// The usage text for a saver started as command from programFolder, whose settings live where
+// location says.
+std::string UsageText(const std::string& command, const std::string& programFolder,
+                      const SettingsLocation& location);
+// "Quillaro 1.0.0" and a line end: the version the program was built as.
+std::string VersionText();
 
 } // namespace quillaro

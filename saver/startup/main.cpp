@@ -40,7 +40,13 @@ int main(int argc, char** argv) {
     // The saver's arguments are its mode, never toolkit options: Qt sees the program name only.
     const ProgramInfo program{programFolder(), commandLineFrom(argc, argv)};
     if (AsksForUsage(program.commandLine)) {
-        std::fputs(UsageText(program.folder, locateSettings(program.folder)).c_str(), stdout);
+        const std::string command = CommandName(argc > 0 ? argv[0] : nullptr);
+        std::fputs(UsageText(command, program.folder, locateSettings(program.folder)).c_str(),
+                   stdout);
+        return 0;
+    }
+    if (AsksForVersion(program.commandLine)) {
+        std::fputs(VersionText().c_str(), stdout);
         return 0;
     }
     // Qt's X platform aborts the process when it cannot connect, so the display is tried first.

@@ -1,9 +1,10 @@
-// The push button's face, pixel by pixel: the gradient's rows in each look, the frame cut from
-// the face picture and fitted to the dialog's two button sizes, the caption's place, a button
-// too small for edges, the Visible and FontColour properties. Also draws the sheet of the
-// dialog's four buttons in all six looks, CommandLooks.png, for people to look at.
+// The push button's face, pixel by pixel: each look's own outline around the gradient, the frame
+// fitted to the dialog's two button sizes, the caption's place, the gradient's direction in each
+// look, Visible and FontColour. Also draws the dialog's four buttons in all six looks on a sheet,
+// CommandLooks.png in the build folder, for people to look at.
+#include "button/CommandFace.h"
+
 #include "ButtonHarness.h"
-#include "graphics/EmbeddedPicture.h"
 
 #include <QImage>
 #include <QPainter>
@@ -18,11 +19,12 @@ constexpr Rgb NeverShown{255, 0, 255}; // the inside of every face picture
 // The gradient's rows 4 and 20 of a 25-pixel face, white at the top and the other way round.
 constexpr Rgb WhiteTopRow4{245, 245, 248}, WhiteTopRow20{207, 206, 221};
 
-Image24 picture(const char* name) {
-    auto image = loadEmbeddedPicture(std::string(":/button/faces/") + name + ".bmp");
-    EXPECT_TRUE(image.has_value()) << name;
-    return image.value_or(Image24{});
-}
+// The outermost ring of each look, our artwork's outline colour: HighLightSelect is HighLight.
+constexpr std::pair<Face, Rgb> Outlines[] = {
+    {Face::Normal, {92, 100, 136}},  {Face::HighLight, {56, 108, 204}},
+    {Face::Pressed, {54, 60, 94}},   {Face::Disable, {166, 166, 172}},
+    {Face::Selected, {36, 66, 146}}, {Face::HighLightSelect, {56, 108, 204}},
+};
 
 Rgb at(const QImage& image, int x, int y) {
     const QRgb c = image.pixel(x, y);
@@ -30,76 +32,67 @@ Rgb at(const QImage& image, int x, int y) {
             static_cast<std::uint8_t>(qBlue(c))};
 }
 
-class CommandFaceTest : public ButtonHarness {
-protected:
-    // Every pixel inside the ring is the gradient: one colour per row, first and last as given.
-    void expectGradient(const Command& button, Rgb row4, Rgb row20) {
-        const Image24& face = button.face();
-        ASSERT_EQ(face.height(), 25);
-        EXPECT_EQ(face.pixel(4, 4), row4);
-        EXPECT_EQ(face.pixel(face.width() - 5, 20), row20);
-        for (int y = 4; y < 21; ++y)
-            for (int x = 4; x < face.width() - 4; ++x) {
-                ASSERT_EQ(face.pixel(x, y), face.pixel(4, y)) << x << "," << y;
-                ASSERT_NE(face.pixel(x, y), NeverShown);
-            }
-    }
-};
+class CommandFaceTest : public ButtonHarness {};
 
 TEST_F(CommandFaceTest, GradientRunsByLookAndKeepsItsDirectionWhereTheLookLeavesIt) {
     Command& button = addButton();
     showWindow();
-    expectGradient(button, WhiteTopRow4, WhiteTopRow20); // Normal
+    const auto top = [&] { return button.face().pixel(4, 4); };
+    EXPECT_EQ(top(), WhiteTopRow4); // Normal
     moveTo({60, 32});
-    expectGradient(button, WhiteTopRow20, WhiteTopRow4); // HighLight: lavender grey on top
+    EXPECT_EQ(top(), WhiteTopRow20); // HighLight: lavender grey on top
     button.setFocus(Qt::TabFocusReason);
     ASSERT_EQ(button.lastPainted(), Face::Pressed);
-    expectGradient(button, WhiteTopRow20, WhiteTopRow4); // left over from HighLight
+    EXPECT_EQ(top(), WhiteTopRow20); // left over from HighLight
     moveTo(Outside);
     tick();
     ASSERT_EQ(button.lastPainted(), Face::Selected);
-    expectGradient(button, WhiteTopRow4, WhiteTopRow20);
+    EXPECT_EQ(top(), WhiteTopRow4);
     moveTo({60, 32});
     ASSERT_EQ(button.lastPainted(), Face::HighLightSelect);
-    expectGradient(button, WhiteTopRow4, WhiteTopRow20); // left over from Selected
-    button.Enabled(false);
-    expectGradient(button, WhiteTopRow4, WhiteTopRow20);
+    EXPECT_EQ(top(), WhiteTopRow4); // left over from Selected
 }
 
-TEST_F(CommandFaceTest, FrameCornersKeepTheirSizeAndOnlyTheTopAndBottomEdgesStretch) {
-    const Image24 normal = picture("Normal");
+TEST(CommandFace, EveryLookShowsItsOwnOutlineAroundARowByRowGradient) {
+    for (const auto& [look, outline] : Outlines)
+        for (const bool reversed : {false, true}) {
+            const Image24 face = DrawCommandFace({81, 25}, LoadFacePicture(look), reversed).image;
+            for (const QPoint at : {QPoint(40, 0), QPoint(40, 24), QPoint(0, 12), QPoint(80, 12)})
+                EXPECT_EQ(face.pixel(at.x(), at.y()), outline) << int(look) << " at " << at.x();
+            EXPECT_EQ(face.pixel(4, 4), reversed ? WhiteTopRow20 : WhiteTopRow4);
+            EXPECT_EQ(face.pixel(76, 20), reversed ? WhiteTopRow4 : WhiteTopRow20);
+            for (int y = 4; y < 21; ++y)
+                for (int x = 4; x < 77; ++x) {
+                    ASSERT_EQ(face.pixel(x, y), face.pixel(4, y)) << x << "," << y;
+                    ASSERT_NE(face.pixel(x, y), NeverShown);
+                }
+        }
+}
+
+TEST(CommandFace, CornersKeepTheirSizeEdgesStretchAndTheCaptionFollowsTheSize) {
+    const Image24 normal = LoadFacePicture(Face::Normal);
     for (int width : {29, 81}) {
         SCOPED_TRACE(width);
-        Command& button = addButton({width, 25});
-        const Image24& face = button.face();
-        ASSERT_EQ(face.width(), width);
+        const CommandFace face = DrawCommandFace({width, 25}, normal, false);
+        ASSERT_EQ(face.image.width(), width);
+        EXPECT_EQ(face.caption, QRect(0, 5, width, 13)); // 80 twips from the top
         for (int y = 0; y < 25; ++y) {
             for (int x = 0; x < 4; ++x) { // left and right columns, corners and edges alike
-                EXPECT_EQ(face.pixel(x, y), normal.pixel(x, y)) << x << "," << y;
-                EXPECT_EQ(face.pixel(width - 4 + x, y), normal.pixel(60 + x, y)) << x << "," << y;
+                EXPECT_EQ(face.image.pixel(x, y), normal.pixel(x, y)) << x << "," << y;
+                EXPECT_EQ(face.image.pixel(width - 4 + x, y), normal.pixel(60 + x, y));
             }
         }
         // The top and bottom edges fill the width - 8 pixels between the corners, starting and
         // ending with the picture's first and last middle columns.
         for (int y : {0, 1, 2, 3, 21, 22, 23, 24}) {
-            EXPECT_EQ(face.pixel(4, y), normal.pixel(4, y));
-            EXPECT_EQ(face.pixel(width - 5, y), normal.pixel(59, y));
+            EXPECT_EQ(face.image.pixel(4, y), normal.pixel(4, y));
+            EXPECT_EQ(face.image.pixel(width - 5, y), normal.pixel(59, y));
         }
     }
-}
+    EXPECT_EQ(DrawCommandFace({120, 40}, normal, false).caption, QRect(0, 13, 120, 13));
 
-TEST_F(CommandFaceTest, CaptionFollowsTheSizeAndTinyButtonsGetCornersOnly) {
-    Command& button = addButton();
-    showWindow();
-    EXPECT_EQ(button.LblMsg().geometry(), QRect(0, 5, 81, 13)); // 80 twips from the top
-    button.resize(120, 40);
-    EXPECT_EQ(button.LblMsg().geometry(), QRect(0, 13, 120, 13)); // 192.5 twips
-    EXPECT_EQ(button.face().width(), 120);
-
-    const Image24 normal = picture("Normal");
     for (int side : {1, 3, 5, 7}) {
-        button.resize(side, side);
-        const Image24& face = button.face();
+        const Image24 face = DrawCommandFace({side, side}, normal, false).image;
         ASSERT_EQ(face.width(), side);
         // No edges; the corners overlap, the bottom-left one drawn last.
         EXPECT_EQ(face.pixel(0, side - 1), normal.pixel(0, 24));
@@ -129,9 +122,12 @@ TEST_F(CommandFaceTest, VisibleHidesOnlyTheFaceAndFontColourColoursTheCaption) {
 
     button.setFocus(Qt::TabFocusReason);
     moveTo({60, 32});
-    button.FontColour(0x0000FF);                   // red
-    EXPECT_EQ(button.lastPainted(), Face::Normal); // whatever the state
-    EXPECT_EQ(button.state(), Command::FaceState::HighLightSelect);
+    EXPECT_EQ(button.FontColour(), 0u); // a plain read paints nothing
+    EXPECT_EQ(button.lastPainted(), Face::HighLightSelect);
+    EXPECT_EQ(button.readFontColour(), 0u); // the host's read: Normal, whatever the state
+    EXPECT_EQ(look(button), Look(Face::Normal, Command::FaceState::HighLightSelect));
+    EXPECT_EQ(button.LblMsg().geometry(), QRect(0, 5, 81, 13));
+    button.FontColour(0x0000FF);   // red
     button.FontColour(0x01000000); // no colour: nothing changes
     EXPECT_EQ(button.FontColour(), 0x0000FFu);
     int red = 0;
@@ -144,7 +140,7 @@ TEST_F(CommandFaceTest, VisibleHidesOnlyTheFaceAndFontColourColoursTheCaption) {
 
 // The dialog's four buttons in each look, as the state machine brings them about: one row per
 // look, written to CommandLooks.png (and 4 times as large, CommandLooks-x4.png).
-TEST_F(CommandFaceTest, DialogButtonsInEveryLookMakeASheetOfDistinctRows) {
+TEST_F(CommandFaceTest, DialogButtonsInEveryLookShowTheirOutlinesOnASheet) {
     const std::pair<QString, QSize> dialogButtons[] = {
         {"...", {29, 25}}, {"...", {29, 25}}, {"設定", {81, 25}}, {"ｷｬﾝｾﾙ", {81, 25}}};
     const char* looks[] = {"Normal",  "HighLight", "Pressed",
@@ -154,7 +150,6 @@ TEST_F(CommandFaceTest, DialogButtonsInEveryLookMakeASheetOfDistinctRows) {
     sheet.fill(QColor(224, 224, 224));
     QPainter painter(&sheet);
     painter.setFont(QFont("DejaVu Sans", 8));
-    std::vector<QImage> rows;
     for (int look = 0; look < 6; ++look) {
         painter.setPen(Qt::black);
         painter.drawText(8, 8 + look * 33 + 17, looks[look]);
@@ -187,6 +182,7 @@ TEST_F(CommandFaceTest, DialogButtonsInEveryLookMakeASheetOfDistinctRows) {
                 break;
             }
             EXPECT_EQ(button.lastPainted(), static_cast<Face>(look)) << looks[look];
+            EXPECT_EQ(button.face().pixel(size.width() / 2, 0), Outlines[look].second);
             painter.drawImage(x, 8 + look * 33, button.grab().toImage());
             x += size.width() + 8;
             if (static_cast<Face>(look) == Face::Pressed)
@@ -194,14 +190,10 @@ TEST_F(CommandFaceTest, DialogButtonsInEveryLookMakeASheetOfDistinctRows) {
             moveTo(Outside);
             button.hide();
         }
-        rows.push_back(sheet.copy(112, 8 + look * 33, 240, 25));
     }
     painter.end();
-    ASSERT_TRUE(sheet.save("CommandLooks.png"));
-    ASSERT_TRUE(sheet.scaled(sheet.size() * 4).save("CommandLooks-x4.png"));
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        for (std::size_t j = i + 1; j < rows.size(); ++j)
-            EXPECT_NE(rows[i], rows[j]) << looks[i] << " and " << looks[j];
+    ASSERT_TRUE(sheet.save(SHEET_FOLDER "/CommandLooks.png"));
+    ASSERT_TRUE(sheet.scaled(sheet.size() * 4).save(SHEET_FOLDER "/CommandLooks-x4.png"));
 }
 
 } // namespace

@@ -82,7 +82,7 @@ TEST_F(StoredCommandTest, DialogBagsGiveSizedCaptionedButtonsAndFreshOnesSetUpOn
     EXPECT_EQ(fresh.state(), Command::FaceState::Unset);
     fresh.FontColour(0x0000FF);
     EXPECT_TRUE(fresh.face().empty()); // disabled and never set up: nothing painted
-    EXPECT_TRUE(fresh.Enabled());      // the first read sets it up
+    EXPECT_TRUE(fresh.readEnabled());  // the host's first read sets it up
     EXPECT_EQ(fresh.lastPainted(), Command::FacePicture::Normal);
     EXPECT_TRUE(fresh.LblMsg().isEnabled());
 }

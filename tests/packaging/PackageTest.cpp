@@ -54,6 +54,8 @@ TEST(Package, HoldsBothProgramsTheCommandTheMenuEntryAndItsDocuments) {
         {"/usr/share/applications/quillaro-settings.desktop", "-rw-r--r--"},
         {"/usr/share/icons/hicolor/32x32/apps/quillaro.png", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/README.md", "-rw-r--r--"},
+        {"/usr/share/doc/quillaro/docs/screenshot.png", "-rw-r--r--"},
+        {"/usr/share/doc/quillaro/docs/dialog.png", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/copyright", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/changelog.gz", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/examples/quillaro-xss-lock.desktop", "-rw-r--r--"},
@@ -104,7 +106,8 @@ TEST(Package, HoldsBothProgramsTheCommandTheMenuEntryAndItsDocuments) {
 TEST(Package, TheCommandAndTheMenuEntryStartTheInstalledSaver) {
     const std::string source = QUILLARO_SOURCE_DIR "/packaging/";
     const std::string command = readFile(source + "quillaro");
-    EXPECT_NE(command.find("exec /usr/lib/quillaro/Quillaro.scr \"$@\""), std::string::npos);
+    EXPECT_NE(command.find("exec -a \"$0\" /usr/lib/quillaro/Quillaro.scr \"$@\""),
+              std::string::npos);
     const std::string entry = readFile(source + "quillaro-settings.desktop");
     EXPECT_NE(entry.find("\nName=Quillaro settings\n"), std::string::npos);
     EXPECT_NE(entry.find("\nExec=quillaro /c\n"), std::string::npos);

@@ -3,8 +3,10 @@
 #include "RendererRun.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <thread>
 // Xlib after GoogleTest: its None macro would clash with a GoogleTest name.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
 
@@ -181,6 +183,28 @@ TEST(RendererProgram, WindowClosedFromOutsideEndsTheProcess) {
     EXPECT_TRUE(status->exited) << "ended by signal " << status->signal;
     EXPECT_EQ(status->code, 0);
     EXPECT_TRUE(server.waitForNoWindow(RendererTitle, 10s));
+}
+
+// A window manager that was killed leaves the root naming its check window, which is gone.
+TEST(RendererProgram, RunsWhenTheRootNamesAWindowManagerThatHasGone) {
+    XvfbServer server;
+    TempDir cache;
+    // Kept open: the server resets the root's properties when its last client leaves.
+    std::unique_ptr<Display, int (*)(Display*)> x(XOpenDisplay(server.display().c_str()),
+                                                  XCloseDisplay);
+    ASSERT_NE(x, nullptr);
+    const Window root = DefaultRootWindow(x.get());
+    const Window gone = XCreateSimpleWindow(x.get(), root, 0, 0, 1, 1, 0, 0, 0);
+    XChangeProperty(x.get(), root, XInternAtom(x.get(), "_NET_SUPPORTING_WM_CHECK", False),
+                    XA_WINDOW, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&gone),
+                    1);
+    XDestroyWindow(x.get(), gone);
+    XSync(x.get(), False);
+
+    RendererRun run(server, cache);
+    ASSERT_TRUE(run.waitUntilAnimating(StartTimeout)) << run.standardError();
+    run.focusAndPress("Escape");
+    EXPECT_TRUE(run.process().waitFor(EndTimeout));
 }
 
 TEST(RendererProgram, TakesTheKeyboardSoEscapeArrivesWhicheverWindowHasTheFocus) {

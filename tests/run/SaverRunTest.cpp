@@ -16,6 +16,7 @@
 #include "XvfbServer.h"
 
 #include <QImage>
+#include <QPainter>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -262,19 +263,20 @@ TEST_F(SaverRun, PicturesAsTheyAreReachTheFloorUprightAndWithinTheLimits) {
     const QColor topLeft(200, 30, 40), topRight(20, 180, 60), bottomLeft(30, 40, 210);
     auto quarters = [&](int w, int h) {
         QImage image(w, h, QImage::Format_RGB888);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                image.setPixelColor(x, y,
-                                    y < h / 2 ? (x < w / 2 ? topLeft : topRight)
-                                              : (x < w / 2 ? bottomLeft : Qt::yellow));
+        image.fill(Qt::yellow);
+        QPainter painter(&image);
+        painter.fillRect(0, 0, w / 2, h / 2, topLeft);
+        painter.fillRect(w / 2, 0, w - w / 2, h / 2, topRight);
+        painter.fillRect(0, h / 2, w / 2, h - h / 2, bottomLeft);
         return image;
     };
     const fs::path png = dir / "drawing.png", flat = dir / "flat.jpg", phone = dir / "phone.jpg",
-                   wide = dir / "panorama.bmp";
+                   wide = dir / "panorama.bmp", camera = dir / "camera.jpg";
     ASSERT_TRUE(quarters(64, 48).save(QString::fromStdString(png.string()), "PNG"));
     ASSERT_TRUE(quarters(64, 48).save(QString::fromStdString(flat.string()), "JPEG", 95));
     writeFile(phone, withOrientation(readFile(flat), 6)); // a quarter turn clockwise
     ASSERT_TRUE(quarters(20000, 100).save(QString::fromStdString(wide.string()), "BMP"));
+    ASSERT_TRUE(quarters(8000, 6000).save(QString::fromStdString(camera.string()), "JPEG", 90));
 
     auto near = [](const RgbImage& image, int x, int y, const QColor& c) {
         const std::uint8_t* p = image.at(x, y);
@@ -287,8 +289,9 @@ TEST_F(SaverRun, PicturesAsTheyAreReachTheFloorUprightAndWithinTheLimits) {
         // Where the picture's own top-left quarter lands once mirrored for the floor.
         int x, y;
     };
+    // Larger than 4096 on a side: scaled down to 4096 there, its aspect kept.
     for (const Case& c : {Case{png, 64, 48, 48, 12}, Case{phone, 48, 64, 12, 16},
-                          Case{wide, 16384, 81, 12288, 20}}) {
+                          Case{wide, 4096, 20, 3072, 5}, Case{camera, 4096, 3072, 3072, 768}}) {
         SCOPED_TRACE(c.file.filename().string());
         fs::remove(handoff);
         writeSettings("ｷｬﾌﾟﾁｬｰ=1\n画像ﾌｧｲﾙ=" + c.file.string() + "\n");
@@ -299,6 +302,7 @@ TEST_F(SaverRun, PicturesAsTheyAreReachTheFloorUprightAndWithinTheLimits) {
         ASSERT_TRUE(handed);
         EXPECT_EQ(handed->width, c.width);
         EXPECT_EQ(handed->height, c.height);
+        EXPECT_EQ(fs::file_size(handoff), 54u + 3u * c.width * c.height); // rows need no padding
         EXPECT_TRUE(near(*handed, c.x, c.y, topLeft));
         pressEscape(window);
         EXPECT_TRUE(endAfter(saver, "Escape"));
@@ -315,6 +319,19 @@ TEST_F(SaverRun, RendererKilledEndsTheRunLikeEscape) {
     ASSERT_TRUE(status) << "the saver outlived its renderer";
     EXPECT_TRUE(status->exited);
     EXPECT_EQ(status->code, 0);
+}
+
+TEST_F(SaverRun, RendererThatEndsBeforeItsWindowIsReportedWithItsStatus) {
+    fs::remove(programFolder / "Quillaro.dll");
+    std::ofstream(programFolder / "Quillaro.dll") << "#!/bin/sh\nexit 3\n";
+    fs::permissions(programFolder / "Quillaro.dll", fs::perms::owner_all);
+    ChildProcess saver = startSaver(); // not verbose: told all the same
+    auto status = endAfter(saver, "the renderer ended");
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->code, 0);
+    EXPECT_EQ(readFile(dir / "saver-stderr.txt"),
+              "Quillaro.scr: the renderer " + (programFolder / "Quillaro.dll").string() +
+                  " ended before its window was seen (exit status 3)\n");
 }
 
 TEST_F(SaverRun, TerminationSignalEndsTheSaverAndTheRendererItStarted) {

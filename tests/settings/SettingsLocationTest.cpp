@@ -91,6 +91,33 @@ TEST_F(SettingsLocationTest, AnUnwritableConfigFolderLosesTheWriteAndNothingElse
     EXPECT_EQ(readFile(beside), "[Section]\nBGM区分=1\n");
 }
 
+TEST_F(SettingsLocationTest, ThePackagedInstallKeepsEvenRootOutOfItsFolder) {
+    access.writable = true; // root may write anywhere
+    TempDir etc;
+    const PackagePlaces package{folder + "/", (etc / "Quillaro.ini").string()};
+    auto locatePackaged = [&] {
+        return locateSettings(folder, access, nullptr, home.path().c_str(), package);
+    };
+    const std::string own = (home / ".config" / "quillaro" / "Quillaro.ini").string();
+
+    // Nothing anywhere yet: the file named for reading is the one the dialog will save.
+    SettingsLocation where = locatePackaged();
+    EXPECT_EQ(where.writeFile, own);
+    EXPECT_EQ(where.readFile, own);
+    // Defaults: an earlier install's file beside the program, then the administrator's.
+    writeFile(beside, "[Section]\nBGM区分=1\n");
+    EXPECT_EQ(locatePackaged().readFile, beside);
+    writeFile(package.defaultsFile, "[Section]\nBGM区分=2\n");
+    where = locatePackaged();
+    EXPECT_EQ(ReadIniString("Section", "BGM区分", where.readFile), "2");
+
+    ASSERT_TRUE(prepareSettingsFolder(where));
+    WriteIniString("Section", "BGM区分", "0", where.writeFile);
+    EXPECT_EQ(locatePackaged().readFile, own);
+    EXPECT_EQ(readFile(beside), "[Section]\nBGM区分=1\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(program.path()), {}), 1);
+}
+
 TEST(PosixFolderAccess, JudgesFoldersAsTheKernelDoes) {
     TempDir dir;
     PosixFolderAccess access;

@@ -182,6 +182,14 @@ TEST_F(SaverProgram, AnotherInstanceEndsEveryModeSilentlyAndCreatesNothing) {
             EXPECT_FALSE(std::filesystem::exists(workingFolder)) << line;
             EXPECT_EQ(namesIn(programFolder), std::vector<std::string>{"Quillaro.scr"}) << line;
         }
+        // Asked to tell, the start says on one line what was up.
+        ProcessOptions verbose = options({"/s"});
+        verbose.setEnv["QUILLARO_VERBOSE"] = "1";
+        ChildProcess saver(programFolder / "Quillaro.scr", verbose);
+        ASSERT_TRUE(saver.waitFor(ProgramTimeout));
+        EXPECT_EQ(readFile(stderrFile),
+                  std::string("Quillaro.scr: ") + (netWmName ? "the settings dialog" : "a run") +
+                      " is already up (window \"" + title + "\"); this start ends\n");
     }
 }
 
@@ -316,4 +324,8 @@ TEST_F(SaverProgram, HelpPrintsTheModesAndWhereThingsAreAndCreatesNothing) {
         EXPECT_FALSE(std::filesystem::exists(workingFolder)) << option;
         EXPECT_EQ(namesIn(programFolder), (std::vector<std::string>{"Quillaro.scr", "README.md"}));
     }
+    ExitStatus status;
+    EXPECT_EQ(runAndCapture(programFolder / "Quillaro.scr", options({"--version"}), 20s, &status),
+              "Quillaro " QUILLARO_VERSION "\n");
+    EXPECT_TRUE(status.exited && status.code == 0);
 }

@@ -81,6 +81,9 @@ struct FakePrograms : ProgramStarter {
         return pid;
     }
     bool isRunning(std::int64_t) override { return running; }
+    std::optional<int> waitStatus(std::int64_t) override {
+        return running ? std::nullopt : std::optional<int>(0);
+    }
     void stopProgram(std::int64_t pid) override {
         log.push_back("stop program " + std::to_string(pid));
     }
