@@ -25,6 +25,8 @@ public:
     static Result<RegularFile, Problem> open(const std::filesystem::path& path);
 
     const struct stat& info() const { return info_; }
+    // Hands the open descriptor over to a reader of its own; this file has none left.
+    FileDescriptor release() && { return std::move(fd_); }
     // Reads exactly count bytes; false at the end of the file or on an error.
     bool readExactly(void* out, std::size_t count);
     // Reads up to count bytes; the number read (0 at the end), or -1 on an error.

@@ -1,32 +1,60 @@
 // Lumivane_VC, the renderer program (shipped as Quillaro.dll): a full-screen OpenGL window
 // titled "Lumivane_VC" that animates the scene with the hand-off picture on its floor until
-// Escape is pressed. It takes no options of its own and writes nothing.
+// Escape is pressed. Started by a display-mode saver with "--window-id W --picture FILE", it
+// draws inside window W instead, with FILE on its floor, until W goes. It writes nothing.
 #include "ForeignXErrors.h"
 #include "Renderer.h"
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>
+#include <cstdio>
 
 int main(int argc, char** argv) {
     using namespace quillaro;
     ignoreForeignXErrors();
     forgetDeadWindowManager();
+    const auto options = takeRendererOptions(argc, argv);
+    if (!options) {
+        std::fputs("Quillaro.dll: --window-id needs a window id, --picture a file\n", stderr);
+        return 2;
+    }
+    HostFollower host;
+    if (options->hostWindow != 0 && !host.watch(options->hostWindow))
+        return 0; // the window to draw in has gone already: nothing to show
+    RendererState& state = rendererState();
+    state.picturePath = options->picture;
+    if (options->hostWindow != 0)
+        state.host = &host;
+
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowSize(WindowWidth, WindowHeight);
-    // Without a window manager freeglut goes full screen by moving the window back by its own
-    // offset; from its default place at (-1, -1) that lands it at (1, 1), leaving a strip of the
-    // desktop along the top and left edges. Starting at the origin makes that move land at 0.
-    glutInitWindowPosition(0, 0);
+    if (state.host) {
+        // Made off the screen at the host's size, so nothing shows before it is moved in.
+        glutInitWindowSize(host.width(), host.height());
+        glutInitWindowPosition(host.offScreenX(), host.offScreenY());
+    } else {
+        glutInitWindowSize(WindowWidth, WindowHeight);
+        // Without a window manager freeglut goes full screen by moving the window back by its
+        // own offset; from its default place at (-1, -1) that lands it at (1, 1), leaving a
+        // strip of the desktop along the top and left edges. Starting at the origin makes that
+        // move land at 0.
+        glutInitWindowPosition(0, 0);
+    }
     glutCreateWindow(RendererWindowTitle);
     // freeglut has made the window's GL context current, so its drawable is the window.
-    setOwnXWindow(glXGetCurrentDrawable());
+    // Inside a daemon's window it goes when the host does; the follower ends the renderer
+    // then, so errors about it are not fatal there.
+    if (state.host)
+        host.adopt(glXGetCurrentDisplay(), glXGetCurrentDrawable());
+    else
+        setOwnXWindow(glXGetCurrentDrawable());
     initScene();
     glutDisplayFunc(drawScene);
     glutReshapeFunc(onReshape);
     glutIdleFunc(onIdle);
     glutKeyboardFunc(onKeyboard);
-    glutFullScreen();
+    if (!state.host)
+        glutFullScreen();
     glutMainLoop();
     cleanupRenderer();
     return 0;

@@ -148,8 +148,10 @@ void initScene() {
     state.breathing = Breathing{};
     state.solidKind = nextSolidKind(state.random);
 
-    // Hidden until cleanupRenderer; the renderer owns the screen while it runs.
-    glutSetCursor(GLUT_CURSOR_NONE);
+    // Hidden until cleanupRenderer; the renderer owns the screen while it runs. Inside a
+    // daemon's window the daemon hides the pointer itself.
+    if (!state.host)
+        glutSetCursor(GLUT_CURSOR_NONE);
 
     glClearColor(ClearColour[0], ClearColour[1], ClearColour[2], ClearColour[3]);
     glShadeModel(GL_SMOOTH);
@@ -171,7 +173,7 @@ void initScene() {
     glMaterialf(GL_FRONT, GL_SHININESS, MaterialShininess);
 
     // Only a picture in a folder nobody else can write into is shown.
-    const auto path = handoffPath();
+    const auto path = state.picturePath.empty() ? handoffPath() : state.picturePath;
     auto picture =
         !path.empty() && isPrivateFolder(path.parent_path()) ? loadBitmap24(path) : std::nullopt;
     if (picture) {
@@ -231,7 +233,14 @@ void onReshape(int width, int height) {
 }
 
 void onIdle() {
-    state.keyboard.tryGrab(KeyboardGrab::Clock::now());
+    if (state.host)
+        state.host->poll([](int width, int height) { glutReshapeWindow(width, height); },
+                         [] {
+                             cleanupRenderer();
+                             std::exit(0);
+                         });
+    else
+        state.keyboard.tryGrab(KeyboardGrab::Clock::now());
     state.angles.advance();
     glutPostRedisplay();
 }

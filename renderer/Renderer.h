@@ -10,6 +10,7 @@
 
 #include "Bitmap24Loader.h"
 #include "Breathing.h"
+#include "HostEmbedding.h"
 #include "KeyboardGrab.h"
 #include "RandomGenerator.h"
 #include "SceneLayout.h"
@@ -41,6 +42,11 @@ struct RendererState {
     GLuint floorTexture = 0; // stays 0 without a picture: the floor is then plain grey
     std::array<GridPosition, GridCount> gridPositions{};
     KeyboardGrab keyboard; // taken once the window is on screen, so Escape always arrives
+
+    // Inside a screen-saver daemon's window: no full screen, no keyboard, no cursor change
+    // (the daemon owns those), and the host followed every frame. Null for the ordinary run.
+    HostFollower* host = nullptr;
+    std::filesystem::path picturePath; // empty: the common hand-off file
 };
 
 // The one instance the GLUT callbacks work on.

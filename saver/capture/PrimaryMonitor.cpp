@@ -50,4 +50,20 @@ ScreenArea primaryMonitorArea(Display* display) {
     return primary ? *primary : first ? *first : wholeRoot(display);
 }
 
+ScreenArea monitorAreaAt(Display* display, int x, int y) {
+    if (!hasMonitors(display))
+        return wholeRoot(display);
+    int count = 0;
+    XRRMonitorInfo* monitors = XRRGetMonitors(display, DefaultRootWindow(display), True, &count);
+    std::optional<ScreenArea> found;
+    for (int i = 0; i < count && !found; ++i) {
+        const XRRMonitorInfo& m = monitors[i];
+        if (x >= m.x && y >= m.y && x < m.x + m.width && y < m.y + m.height)
+            found = ScreenArea{m.x, m.y, m.width, m.height};
+    }
+    if (monitors)
+        XRRFreeMonitors(monitors);
+    return found ? *found : wholeRoot(display);
+}
+
 } // namespace quillaro

@@ -20,4 +20,8 @@ struct ScreenArea {
 // such RandR or lists no monitor.
 ScreenArea primaryMonitorArea(Display* display);
 
+// The active monitor that holds the root point (x, y); the whole root window when none does or
+// the server lists no monitor.
+ScreenArea monitorAreaAt(Display* display, int x, int y);
+
 } // namespace quillaro

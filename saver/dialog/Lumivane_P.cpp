@@ -1,10 +1,14 @@
 #include "Lumivane_P.h"
 
+#include "Choosers.h"
 #include "DialogDrawing.h"
 #include "common/Utf8.h"
 #include "graphics/EmbeddedPicture.h"
 #include "graphics/PictureFile.h"
+#include "platform/FileNames.h"
+#include "platform/NativePixels.h"
 #include "platform/Notices.h"
+#include "platform/ProgramInfo.h"
 #include "platform/QtFileChooser.h"
 #include "platform/QtPointerProbe.h"
 #include "platform/Twips.h"
@@ -19,6 +23,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImageReader>
 #include <QPainter>
 #include <QScreen>
 #include <QUrl>
@@ -63,12 +68,6 @@ constexpr const char* CancelCaption = "ｷｬﾝｾﾙ";
 constexpr const char* CreditText = "Quillaro Project  ver.1.0.0";
 constexpr const char* LinkText = "Quillaro の CG ギャラリーへ";
 
-// The file choosers.
-constexpr const char* ChooserTitle = "ﾌｧｲﾙを開く";
-constexpr const char* PictureFilterName = "画像ﾌｧｲﾙ (BMP JPG)";
-constexpr const char* PicturePatterns[] = {"*.BMP", "*JPG"}; // no dot: any name ending in JPG
-constexpr const char* MusicFilterName = "BGMﾌｧｲﾙ (MP3 WAV)";
-constexpr const char* MusicPatterns[] = {"*.MP3", "*.WAV"};
 // The chooser hands back at most this many characters; the settings file reads back more.
 constexpr std::size_t MaxChosenPathCharacters = 254;
 
@@ -127,17 +126,10 @@ bool settingsKeep(std::string_view path) {
 std::optional<std::string> keptPath(const std::optional<QString>& chosen) {
     if (!chosen)
         return std::nullopt;
-    std::string path = QFile::encodeName(*chosen).toStdString();
+    std::string path = fileSystemPath(*chosen);
     if (!settingsKeep(path))
         return std::nullopt;
     return path;
-}
-
-template <std::size_t N> QStringList patternList(const char* const (&patterns)[N]) {
-    QStringList list;
-    for (const char* pattern : patterns)
-        list << pattern;
-    return list;
 }
 
 QFont labelFont() {
@@ -172,8 +164,17 @@ QPoint Lumivane_P::placement(const QRect& screen) {
     return screen.topLeft() + QPoint(nearestPixel(freeWidth / 2), nearestPixel(freeHeight / 3));
 }
 
-Lumivane_P::Lumivane_P(Settings& settings, SettingsLocation location, Platform platform)
+QUrl LinkTarget(std::string_view homePage, const std::string& readme) {
+    if (!homePage.empty())
+        return QUrl(QString::fromUtf8(homePage.data(), static_cast<qsizetype>(homePage.size())));
+    if (!readme.empty())
+        return QUrl::fromLocalFile(QFile::decodeName(readme.c_str()));
+    return {};
+}
+
+Lumivane_P::Lumivane_P(Settings& settings, SettingsLocation location, Platform platform, QUrl link)
     : settings_(settings), location_(std::move(location)), platform_(platform),
+      link_(std::move(link)),
       background_(BackgroundPicture), imgRa_{QPixmap(RadioPictures[0]), QPixmap(RadioPictures[1])},
       headingPlate_(HeadingPlatePicture), picDummy_(HolderWidth, HolderHeight, HolderColour),
       picMbl_(loadEmbeddedPicture(TexturePicture).value_or(Image24{})),
@@ -296,7 +297,8 @@ void Lumivane_P::showModal(SaverServices& services) {
     XZoomEffect zoom;
     QtFileChooser files;
     Lumivane_P dialog(settings(), locateSettings(services.program.folder),
-                      {QtPointerProbe::instance(), zoom, files});
+                      {QtPointerProbe::instance(), zoom, files},
+                      LinkTarget(QUILLARO_HOME_PAGE, InstalledReadme(services.program.folder)));
     dialog.exec();
 }
 
@@ -350,7 +352,7 @@ void Lumivane_P::Form_Load() {
     // 15
     lblFname_.setText(fromSettings(s.BgmFile));
     // 16
-    zoomPoint_ = zoomPointFrom(platform_.pointer.position());
+    zoomPoint_ = zoomPointFrom(nativePoint(platform_.pointer.position()));
     // 17, 18
     ZoomOpen();
     while (QGuiApplication::overrideCursor() != nullptr)
@@ -366,7 +368,8 @@ void Lumivane_P::Form_Unload() {
 }
 
 void Lumivane_P::ShowPreview() {
-    const std::string path = QFile::encodeName(lblPname_.text()).toStdString();
+    // The label shows ImageFile as text; the file is named by its bytes.
+    const std::string& path = settings_.ImageFile;
     const bool named = !path.empty();
     const bool opens = FileExists(path);
     if (!(named && opens)) {
@@ -403,8 +406,9 @@ void Lumivane_P::Img_BGM_MouseDown(int index) {
 }
 
 void Lumivane_P::Cmd_Pic_Click() {
-    const std::optional<std::string> path =
-        chooseFile(PictureFilterName, patternList(PicturePatterns), settings_.ImageFolder);
+    const std::optional<std::string> path = chooseFile(PictureChoice(
+        settings_.ImageFile, settings_.ImageFolder, UserFolder(QStandardPaths::PicturesLocation),
+        QImageReader::supportedImageFormats()));
     if (!path)
         return;
     settings_.ImageFile = *path;
@@ -414,8 +418,8 @@ void Lumivane_P::Cmd_Pic_Click() {
 }
 
 void Lumivane_P::Cmd_File_Click() {
-    const std::optional<std::string> path =
-        chooseFile(MusicFilterName, patternList(MusicPatterns), settings_.BgmFolder);
+    const std::optional<std::string> path = chooseFile(MusicChoice(
+        settings_.BgmFile, settings_.BgmFolder, UserFolder(QStandardPaths::MusicLocation)));
     if (!path)
         return;
     settings_.BgmFile = *path;
@@ -425,10 +429,7 @@ void Lumivane_P::Cmd_File_Click() {
 
 // The path the user confirmed in a fresh chooser; nothing when the chooser was cancelled or the
 // path is one the settings file could not keep.
-std::optional<std::string> Lumivane_P::chooseFile(const char* filterName,
-                                                  const QStringList& patterns,
-                                                  const std::string& folder) {
-    const FileChoice choice{ChooserTitle, filterName, patterns, fromSettings(folder)};
+std::optional<std::string> Lumivane_P::chooseFile(const FileChoice& choice) {
     return keptPath(platform_.files.chooseFile(this, choice));
 }
 
@@ -459,20 +460,23 @@ void Lumivane_P::Cmd_Can_Click() {
 }
 
 void Lumivane_P::lbl_URL_Click() {
+    if (link_.isEmpty())
+        return;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     // The desktop's opener (xdg-open on X11); a test catches it with setUrlHandler.
-    QDesktopServices::openUrl(QUrl(HomePageUrl));
+    QDesktopServices::openUrl(link_);
     QGuiApplication::restoreOverrideCursor();
 }
 
 // --- Drawing and the window ---
 
+// The zoom draws on the root window, so both ends are in the server's pixels.
 void Lumivane_P::ZoomOpen() {
-    platform_.zoom.zoom(QRect(zoomPoint_, QSize(0, 0)), frameGeometry());
+    platform_.zoom.zoom(QRect(zoomPoint_, QSize(0, 0)), nativeRect(frameGeometry(), screen()));
 }
 
 void Lumivane_P::ZoomClose() {
-    platform_.zoom.zoom(frameGeometry(), QRect(zoomPoint_, QSize(0, 0)));
+    platform_.zoom.zoom(nativeRect(frameGeometry(), screen()), QRect(zoomPoint_, QSize(0, 0)));
 }
 
 // The mark of Capture's choice shows selected and the other one not; a Capture that is neither

@@ -25,18 +25,21 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPixmap>
+#include <QUrl>
 #include <QWidget>
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace quillaro {
 
 // The dialog's title, never drawn, by which other instances know that it is open.
 inline constexpr const char* SettingsDialogTitle = "<Quillaro>";
-// The page the link label opens.
-inline constexpr const char* HomePageUrl = "https://quillaro.example.org/";
+// What the link label opens: the home page when the build names one (a web address), else the
+// README installed with the program as a local file; nothing when neither is known.
+QUrl LinkTarget(std::string_view homePage, const std::string& readme);
 
 class Lumivane_P : public QWidget {
     Q_OBJECT
@@ -55,8 +58,9 @@ public:
     // across, a third of the free height down, reckoned in twips.
     static QPoint placement(const QRect& screen);
 
-    // Creates every control, hidden; Form_Load fills them from the settings.
-    Lumivane_P(Settings& settings, SettingsLocation location, Platform platform);
+    // Creates every control, hidden; Form_Load fills them from the settings. The link label
+    // opens link.
+    Lumivane_P(Settings& settings, SettingsLocation location, Platform platform, QUrl link = {});
     ~Lumivane_P() override;
 
     // How Main hands the configuration over: the dialog on the real platform over the settings
@@ -72,6 +76,7 @@ public:
     void ShowPreview();
 
     // --- What a test looks at; every control also carries its name as its object name ---
+    // In the X server's pixels, as the zoom takes it.
     const QPoint& ZoomPoint() const { return zoomPoint_; }
     const QPixmap& Img_Ra(int index) const { return imgRa_.at(static_cast<std::size_t>(index)); }
     const Image24& Pic_Dummy() const { return picDummy_; }
@@ -99,8 +104,7 @@ private:
     void Cmd_Can_Click();
     void lbl_URL_Click();
 
-    std::optional<std::string> chooseFile(const char* filterName, const QStringList& patterns,
-                                          const std::string& folder);
+    std::optional<std::string> chooseFile(const FileChoice& choice);
     void ZoomOpen();
     void ZoomClose();
     void showPictureSource();
@@ -110,6 +114,7 @@ private:
     Settings& settings_;
     SettingsLocation location_;
     Platform platform_;
+    QUrl link_;
 
     // Pictures the dialog draws with, kept off the screen.
     QPixmap background_;

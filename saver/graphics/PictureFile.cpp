@@ -1,6 +1,7 @@
 #include "PictureFile.h"
 
 #include "QtImageConversion.h"
+#include "common/RegularFile.h"
 
 #include <QFile>
 #include <QImage>
@@ -8,6 +9,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <utility>
 
 namespace quillaro {
@@ -17,6 +19,20 @@ namespace {
 // photograph decoded at 32 bits before it is scaled down, far short of what a file announcing
 // an absurd size would ask for.
 constexpr int ReaderAllocationLimitMb = 256;
+
+// The file opened by its bytes, for Qt's readers: a name Qt would decode into other text (one
+// that is not UTF-8) opens all the same. Null when it cannot be opened or is no regular file.
+std::unique_ptr<QFile> openByBytes(const std::filesystem::path& path) {
+    auto opened = RegularFile::open(path);
+    if (!opened)
+        return nullptr;
+    FileDescriptor fd = std::move(opened.value()).release();
+    auto file = std::make_unique<QFile>();
+    if (!file->open(fd.get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return nullptr;
+    fd.release(); // the QFile closes it now
+    return file;
+}
 
 bool withinLimits(int width, int height) {
     return width <= MaxPictureFileSide && height <= MaxPictureFileSide &&
@@ -51,15 +67,15 @@ Result<Image24, std::string> loadPictureFile(const std::filesystem::path& path) 
     if (!std::filesystem::is_regular_file(path, error))
         return failure(std::string("it is not a file"));
     QImageReader::setAllocationLimit(ReaderAllocationLimitMb);
-    QImageReader reader(QFile::decodeName(path.c_str()));
+    const std::unique_ptr<QFile> file = openByBytes(path);
+    if (!file)
+        return failure(std::string("it cannot be read"));
+    QImageReader reader(file.get());
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
     if (!reader.canRead())
-        return failure(reader.error() == QImageReader::FileNotFoundError
-                           ? std::string("it cannot be read")
-                           : "Qt reads no picture in it (formats: " +
-                                 QImageReader::supportedImageFormats().join(' ').toStdString() +
-                                 ")");
+        return failure("Qt reads no picture in it (formats: " +
+                       QImageReader::supportedImageFormats().join(' ').toStdString() + ")");
 
     const QSize stored = reader.size();
     if (!stored.isValid() || stored.isEmpty())

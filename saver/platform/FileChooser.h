@@ -5,17 +5,24 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 class QWidget;
 
 namespace quillaro {
 
+// One entry of a chooser's file-type list.
+struct FileFilter {
+    QString name;         // what the list shows
+    QStringList patterns; // the names it lists, matched without regard to case ("*.BMP")
+    friend bool operator==(const FileFilter&, const FileFilter&) = default;
+};
+
 // What one chooser shows.
 struct FileChoice {
-    QString title;         // the chooser's window title
-    QString filterName;    // what the file-type list shows
-    QStringList patterns;  // the names it lists, matched without regard to case ("*.BMP")
-    QString initialFolder; // where it opens
+    QString title;                   // the chooser's window title
+    std::vector<FileFilter> filters; // the file-type list, the first one chosen
+    QString initialFolder;           // where it opens
 };
 
 class FileChooser {

@@ -55,4 +55,17 @@ std::string RendererPath(const std::string& programFolder) {
     return joinPath(programFolder, RendererFileName);
 }
 
+std::string InstalledReadme(const std::string& programFolder) {
+    if (programFolder.empty())
+        return {};
+    const std::filesystem::path folder(programFolder);
+    for (const auto& candidate : {folder / "README.md", folder / ".." / ".." / "share" / "doc" /
+                                                            "quillaro" / "README.md"}) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(candidate, error))
+            return candidate.lexically_normal().string();
+    }
+    return {};
+}
+
 } // namespace quillaro

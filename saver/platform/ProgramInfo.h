@@ -31,4 +31,9 @@ std::string ModeLetter(std::string_view commandLine);
 std::string SettingsFilePath(const std::string& programFolder);
 std::string RendererPath(const std::string& programFolder);
 
+// The README installed with the program in programFolder: beside the programs in a folder
+// install, with the package's documents (../../share/doc/quillaro) otherwise; empty when there
+// is none.
+std::string InstalledReadme(const std::string& programFolder);
+
 } // namespace quillaro

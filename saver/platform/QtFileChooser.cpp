@@ -11,7 +11,10 @@ std::unique_ptr<QFileDialog> QtFileChooser::makeDialog(QWidget* owner, const Fil
     dialog->setOption(QFileDialog::HideNameFilterDetails);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::AnyFile); // the chosen name need not exist
-    dialog->setNameFilter(choice.filterName + " (" + choice.patterns.join(' ') + ")");
+    QStringList filters;
+    for (const FileFilter& filter : choice.filters)
+        filters << filter.name + " (" + filter.patterns.join(' ') + ")";
+    dialog->setNameFilters(filters);
     dialog->setWindowModality(Qt::WindowModal);
     return dialog;
 }

@@ -1,6 +1,6 @@
 // The open-file chooser on Qt: Qt's own file dialog, never the desktop's, so it looks and
 // behaves the same on every desktop and under test. It accepts a name that does not exist, as
-// the chooser the settings were first made with did, and shows only the filter's name in its
+// the chooser the settings were first made with did, and shows only the filters' names in its
 // file-type list while listing the files its patterns match, whatever their case.
 #pragma once
 

@@ -1,5 +1,6 @@
 #include "Lumivane_R.h"
 
+#include "platform/NativePixels.h"
 #include "platform/Twips.h"
 #include "platform/XHostWindows.h"
 
@@ -36,8 +37,14 @@ Lumivane_R::Lumivane_R(ProgramEnd& end) : end_(end), picture_(BackgroundPicture)
     imgPrev_.setPixmap(QPixmap(StillPicture));
     imgPrev_.setAlignment(Qt::AlignLeft | Qt::AlignTop);
     imgPrev_.setScaledContents(false);
-    imgPrev_.setGeometry(0, 0, StillWidth, StillHeight);
     winId();
+    // Both pictures keep their own size in the server's pixels at any scale factor.
+    const double ratio = devicePixelRatioF();
+    picture_.setDevicePixelRatio(ratio);
+    QPixmap still = imgPrev_.pixmap();
+    still.setDevicePixelRatio(ratio);
+    imgPrev_.setPixmap(still);
+    imgPrev_.setGeometry(0, 0, logicalLength(StillWidth, ratio), logicalLength(StillHeight, ratio));
 }
 
 Lumivane_R::~Lumivane_R() = default;
@@ -70,8 +77,10 @@ std::unique_ptr<Lumivane_R> Lumivane_R::setUp(ProgramEnd& end, std::unique_ptr<H
     if (!hosts->adopt(form->winId(), host))
         return nullptr;
 
-    const int widthPixels = width / TwipsPerPixel;
-    const int heightPixels = height / TwipsPerPixel;
+    // The host's inside is in the server's pixels; Qt's geometry is not, at a scale factor.
+    const double ratio = form->devicePixelRatioF();
+    const int widthPixels = logicalLength(width / TwipsPerPixel, ratio);
+    const int heightPixels = logicalLength(height / TwipsPerPixel, ratio);
     form->setGeometry(0, 0, widthPixels, heightPixels);
     form->imgPrev_.setGeometry(0, 0, widthPixels, heightPixels);
     form->show();

@@ -6,8 +6,10 @@
 #include "common/HandoffPath.h"
 #include "graphics/Raster.h"
 #include "music/Lumivane_BGM.h"
+#include "platform/FileLock.h"
 #include "platform/Notices.h"
 #include "platform/TerminationSignals.h"
+#include "platform/XHostWindows.h"
 #include "settings/Conversions.h"
 #include "settings/Settings.h"
 
@@ -15,9 +17,14 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
+#include <cstdio>
+#include <unistd.h>
 
 namespace quillaro {
 namespace {
+
+// One file for every display-mode copy: whoever holds its lock plays the music.
+constexpr const char* MusicTurnFileName = "Lumivane.music";
 
 bool desktopChosen(const std::string& capture) {
     // Text that is not a number (an empty Capture among it) counts as the desktop.
@@ -42,7 +49,8 @@ bool isOtherStreamedMusic(const std::string& file) {
 Lumivane_S::Lumivane_S(SaverServices& services, std::unique_ptr<PictureService> pictures,
                        Clock clock)
     : services_(services), pictures_(std::move(pictures)),
-      clock_(clock ? std::move(clock) : Clock(&std::chrono::steady_clock::now)) {
+      clock_(clock ? std::move(clock) : Clock(&std::chrono::steady_clock::now)),
+      handoff_(handoffPath()) {
     setWindowTitle(RunFormTitle);
     // A window id now, so the title is there for other instances to find; never shown.
     winId();
@@ -70,20 +78,83 @@ LoadedForm Lumivane_S::load(SaverServices& services) {
     return form;
 }
 
+LoadedForm Lumivane_S::loadInWindow(SaverServices& services, WindowId window) {
+    auto watch = std::make_unique<XHostWindows>();
+    if (!watch->insideSize(window)) {
+        reportProblem("the window " + std::to_string(window) + " to run in does not exist");
+        return nullptr;
+    }
+    DisplayHost host{window, false, {}};
+    // A window smaller than its monitor is a settings program's preview pane: never music
+    // there. Of the copies on whole monitors the first to take the turn plays.
+    if (hostFillsItsMonitor(window) && !workingFolder().empty()) {
+        host.musicTurn = tryLockFile(workingFolder() / MusicTurnFileName);
+        host.playsMusic = static_cast<bool>(host.musicTurn);
+    }
+    auto form = std::make_unique<Lumivane_S>(services, std::make_unique<ScreenPictureService>());
+    form->hostIn(std::move(host));
+    form->endSignals_ = std::make_unique<TerminationSignals>();
+    connect(form->endSignals_.get(), &TerminationSignals::endRequested, form.get(),
+            &Lumivane_S::endRequested);
+    // The daemon destroys the window to unblank: the renderer, a child of it, goes with it.
+    Lumivane_S* raw = form.get();
+    watch->watchDestruction(window, [raw] { raw->endRequested(); });
+    form->hostWatch_ = std::move(watch);
+    form->Form_Load();
+    return form;
+}
+
+void Lumivane_S::hostIn(DisplayHost host) {
+    host_ = std::move(host);
+    // Several copies run at once, one per monitor: each hands its own picture over.
+    const auto folder = workingFolder();
+    handoff_ =
+        folder.empty() ? folder : folder / ("Lumivane-" + std::to_string(::getpid()) + ".bmp");
+}
+
 void Lumivane_S::Form_Load() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         resize(screen->size());
 
-    if (desktopChosen(settings().Capture))
+    if (host_ && desktopChosen(settings().Capture))
+        prepareHostDesktop();
+    else if (desktopChosen(settings().Capture))
         prepareDesktop();
     else
         preparePictureFile();
 
     // The hand-off file is complete before the renderer starts; the saver never waits for it.
     RendererPath_ = RendererPath(services_.program.folder);
-    rendererPid_ = services_.programs.startProgram(RendererPath_, {});
+    rendererPid_ = services_.programs.startProgram(RendererPath_, rendererArguments());
 
-    startMusic();
+    if (!host_ || host_->playsMusic)
+        startMusic();
+}
+
+std::vector<std::string> Lumivane_S::rendererArguments() const {
+    if (!host_)
+        return {};
+    char window[32];
+    std::snprintf(window, sizeof window, "0x%lx", host_->window);
+    return {"--window-id", window, "--picture", handoff_.string()};
+}
+
+void Lumivane_S::prepareHostDesktop() {
+    // That monitor's own desktop, handed over as a /s run hands over the captured one.
+    picture_ = pictures_->grabHostScreenshot(host_->window);
+    if (!picture_.empty()) {
+        saveForRenderer();
+        return;
+    }
+    // No screenshot (the daemon was told not to take one, or a preview pane): the user's
+    // picture when one is set, else our sample landscape.
+    if (!settings().ImageFile.empty()) {
+        preparePictureFile();
+        return;
+    }
+    picture_ = PictureFromBitmap(pictures_->samplePicture(), std::nullopt);
+    if (!picture_.empty())
+        saveForRenderer();
 }
 
 void Lumivane_S::prepareDesktop() {
@@ -115,7 +186,7 @@ void Lumivane_S::saveForRenderer() {
     if (auto folder = services_.folders.createPrivateFolder(workingFolder()); !folder)
         reportFallback("the floor shows no picture, the working folder is refused: " +
                        folder.error().message());
-    else if (auto saved = pictures_->savePicture(picture_.bitmap(), handoffPath()); !saved)
+    else if (auto saved = pictures_->savePicture(picture_.bitmap(), handoff_); !saved)
         reportFallback("the picture is not handed over: " + saved.error().message());
 }
 
@@ -177,6 +248,15 @@ void Lumivane_S::Timer2_Timer() {
 }
 
 void Lumivane_S::Timer3_Timer() {
+    // Several copies run at once, each renderer titled alike: a display-mode copy follows its
+    // own renderer's process, which ends with the window it draws in.
+    if (host_) {
+        if (rendererPid_ && services_.programs.isRunning(*rendererPid_))
+            return;
+        timer3_.stop();
+        unload();
+        return;
+    }
     if (services_.windows.findWindow(RendererWindowTitle) != 0) {
         rendererSeen_ = true;
         return;
@@ -241,6 +321,11 @@ void Lumivane_S::Form_QueryUnload() {
     // Only a run started as /s hid the cursor, so only such a run gives it back.
     if (ModeLetter(services_.program.commandLine) == "S" && CursorCount())
         CursorCount() = services_.cursor.showCursor(*CursorCount() != 0);
+    if (host_) {
+        std::error_code ignored;
+        std::filesystem::remove(handoff_, ignored);
+        host_->musicTurn = {};
+    }
     services_.end.endProgram(ExitQuietly);
 }
 

@@ -7,11 +7,13 @@
 #pragma once
 
 #include "PictureService.h"
+#include "common/FileDescriptor.h"
 #include "common/ProgramNames.h"
 #include "graphics/Image24.h"
 #include "graphics/Picture.h"
 #include "platform/ProgramEnd.h"
 #include "platform/SaverServices.h"
+#include "platform/WindowLookup.h"
 
 #include <QCloseEvent>
 #include <QTimer>
@@ -26,6 +28,15 @@
 namespace quillaro {
 
 class TerminationSignals;
+class HostWindows;
+
+// A run inside a screen-saver daemon's window (display mode): the window the scene fills, and
+// whether this copy is the one that plays the music.
+struct DisplayHost {
+    WindowId window = 0;
+    bool playsMusic = false;
+    FileDescriptor musicTurn; // held while this copy plays: the other copies stay silent
+};
 
 // The run form's title, by which other instances know that a run is going on.
 inline constexpr const char* RunFormTitle = "Lumivane_Main";
@@ -52,6 +63,13 @@ public:
 
     // How Main hands a run over: the form with the real picture services, loaded and started.
     static LoadedForm load(SaverServices& services);
+    // How Main hands a display-mode run over: the same run, with the scene inside the window.
+    // Nothing when the window does not exist.
+    static LoadedForm loadInWindow(SaverServices& services, WindowId window);
+    // Makes this form's run one inside the daemon's window: its own hand-off file, the renderer
+    // told its window and file, the desktop taken from the window's screenshot. Before Form_Load.
+    void hostIn(DisplayHost host);
+    const std::filesystem::path& handoffFile() const { return handoff_; }
 
     // The start-up: picture, renderer, music.
     void Form_Load();
@@ -85,6 +103,8 @@ private:
 
     void Form_QueryUnload();
     void prepareDesktop();
+    void prepareHostDesktop();
+    std::vector<std::string> rendererArguments() const;
     void preparePictureFile();
     void saveForRenderer();
     void reportRendererUnseen(bool stillRunning);
@@ -105,6 +125,9 @@ private:
     bool rendererSeen_ = false;
     bool unloaded_ = false;
     std::unique_ptr<TerminationSignals> endSignals_;
+    std::optional<DisplayHost> host_;
+    std::filesystem::path handoff_;
+    std::unique_ptr<HostWindows> hostWatch_;
 };
 
 // The last three characters of a music file name in upper case: "WAV", "MP3", or anything else.

@@ -1,5 +1,6 @@
 // The saver's program-wide Settings record: filled once from Quillaro.ini at start, edited by the
-// settings dialog, read by the run form and the music module. Text fields hold UTF-8.
+// settings dialog, read by the run form and the music module. Text fields hold UTF-8, except
+// that the paths hold the file's name as the file system has it, bytes that need not be UTF-8.
 #pragma once
 
 #include <cstdint>

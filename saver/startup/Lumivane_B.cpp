@@ -1,5 +1,6 @@
 #include "Lumivane_B.h"
 
+#include "DisplayMode.h"
 #include "common/HandoffPath.h"
 #include "common/Utf8.h"
 #include "dialog/Lumivane_P.h"
@@ -7,6 +8,8 @@
 #include "run/Lumivane_S.h"
 #include "settings/Conversions.h"
 #include "settings/SettingsFile.h"
+
+#include <cstdlib>
 
 namespace quillaro {
 namespace {
@@ -25,6 +28,27 @@ LoadedForm keepOrEnd(SaverServices& services, LoadedForm form) {
     return form;
 }
 
+// A copy that a screen-saver daemon runs on one of its monitors: no guard (the other monitors'
+// copies run at the same time), no cursor (the daemon hides it) and no message box (nobody
+// could see it under the daemon's windows).
+LoadedForm displayMain(SaverServices& services, const Handovers& handovers, WindowId window) {
+    if (window == 0) {
+        reportProblem("no window to run in: --root needs $XSCREENSAVER_WINDOW, --window-id a "
+                      "window id in decimal or 0x hex");
+        return endHere(services, ExitQuietly);
+    }
+    static_cast<void>(services.folders.createPrivateFolder(workingFolder())); // as in Main
+    LoadSettings(services.program.folder);
+    const std::string renderer = RendererPath(services.program.folder);
+    if (!FileExists(renderer)) {
+        reportProblem("the renderer " + renderer + " was not found beside the saver");
+        return endHere(services, ExitRendererMissing);
+    }
+    if (!handovers.displayRun)
+        return endHere(services, ExitQuietly);
+    return keepOrEnd(services, handovers.displayRun(services, window));
+}
+
 } // namespace
 
 std::int32_t PreviewHandle(std::string_view commandLine) {
@@ -35,6 +59,10 @@ std::int32_t PreviewHandle(std::string_view commandLine) {
 }
 
 LoadedForm Main(SaverServices& services, const Handovers& handovers) {
+    if (auto window =
+            DisplayModeWindow(services.program.commandLine, std::getenv("XSCREENSAVER_WINDOW")))
+        return displayMain(services, handovers, *window);
+
     // Another instance's run form or settings dialog: leave it alone. Both are looked up.
     bool runUp = services.windows.findWindow(RunFormTitle) != 0;
     bool dialogUp = services.windows.findWindow(SettingsDialogTitle) != 0;

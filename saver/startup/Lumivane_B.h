@@ -26,6 +26,8 @@ struct Handovers {
     // Loads the hidden run form, whose start-up prepares the picture, starts the renderer and
     // the music; returns the form, which ends the program itself when the run is over.
     std::function<LoadedForm(SaverServices&)> run;
+    // The same run inside a screen-saver daemon's window, one copy per monitor.
+    std::function<LoadedForm(SaverServices&, WindowId window)> displayRun;
 };
 
 // Runs the start-up: guard, mode letter, working folder, settings, renderer check, dispatch.

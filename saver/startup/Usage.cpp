@@ -1,7 +1,6 @@
 #include "Usage.h"
 
-#include <filesystem>
-#include <system_error>
+#include "platform/ProgramInfo.h"
 
 namespace quillaro {
 namespace {
@@ -13,20 +12,15 @@ constexpr const char* Modes =
     "  /c      the settings dialog: the picture and the background music\n"
     "  /p N    a still preview inside the X window whose id is N (decimal), until that\n"
     "          window is destroyed\n"
+    "  --root  a run inside the window named by $XSCREENSAVER_WINDOW, as xscreensaver and\n"
+    "          MATE's screen saver start display programs, one copy per monitor (-root too)\n"
+    "  --window-id N\n"
+    "          the same inside the X window N (decimal or 0x hex); SIGTERM or the window's\n"
+    "          end stops it\n"
+    "  --xscreensaver\n"
+    "          adds Quillaro to your xscreensaver list (~/.xscreensaver), keeping the rest\n"
     "\n"
     "Quillaro is not a screen lock: after Escape the desktop is open to whoever sits there.\n";
-
-// Beside the programs in a folder install; the package keeps it with its documents.
-std::string readmeFor(const std::string& programFolder) {
-    const std::filesystem::path folder(programFolder);
-    for (const auto& candidate : {folder / "README.md", folder / ".." / ".." / "share" / "doc" /
-                                                            "quillaro" / "README.md"}) {
-        std::error_code error;
-        if (std::filesystem::is_regular_file(candidate, error))
-            return candidate.lexically_normal().string();
-    }
-    return {};
-}
 
 } // namespace
 
@@ -47,14 +41,15 @@ std::string CommandName(const char* argv0) {
 std::string UsageText(const std::string& command, const std::string& programFolder,
                       const SettingsLocation& location) {
     std::string text = command + ": a 3D screen saver for X11 desktops.\n\nUsage: " + command +
-                       " [/s | /c | /p N]\n" + Modes;
+                       " [/s | /c | /p N]\n" + std::string(7, ' ') + command +
+                       " [--root | --window-id N | --xscreensaver]\n" + Modes;
     text += "\nSettings: " +
             (location.writeFile.empty() ? std::string("none (the program's folder is unknown)")
                                         : location.writeFile) +
             "\n";
     if (!location.readFile.empty() && location.readFile != location.writeFile)
         text += "          read from " + location.readFile + " until the dialog saves yours\n";
-    if (const std::string readme = readmeFor(programFolder); !readme.empty())
+    if (const std::string readme = InstalledReadme(programFolder); !readme.empty())
         text += "Read me:  " + readme + "\n";
     return text;
 }

@@ -1,8 +1,10 @@
 // Quillaro.scr, the saver program: checks that there is an X display to work on, sets up the
 // toolkit and the platform services, and runs Main, which hands over to the preview, the
 // settings dialog or the run plugged into the Handovers below.
+#include "DisplayMode.h"
 #include "Lumivane_B.h"
 #include "Usage.h"
+#include "XScreenSaverList.h"
 #include "dialog/Lumivane_P.h"
 #include "platform/DetachedProgramStarter.h"
 #include "platform/DisplayCheck.h"
@@ -27,8 +29,9 @@ char fallbackProgramName[] = "Quillaro.scr"; // for a start with an empty argume
 // bridge's session-bus connection would try to start a D-Bus daemon (dbus-launch) while the
 // renderer is starting, and a started one would outlive the run.
 int runLoop(const quillaro::ProgramInfo& program) {
-    const bool run =
-        program.commandLine.empty() || quillaro::ModeLetter(program.commandLine) == "S";
+    const bool run = program.commandLine.empty() ||
+                     quillaro::ModeLetter(program.commandLine) == "S" ||
+                     quillaro::DisplayModeWindow(program.commandLine, "").has_value();
     return run ? QCoreApplication::exec() : QApplication::exec();
 }
 
@@ -49,6 +52,8 @@ int main(int argc, char** argv) {
         std::fputs(VersionText().c_str(), stdout);
         return 0;
     }
+    if (program.commandLine == XScreenSaverCommand)
+        return RunXScreenSaverCommand();
     // Qt's X platform aborts the process when it cannot connect, so the display is tried first.
     if (auto problem = displayProblem()) {
         std::fprintf(stderr, "%s\n", problem->c_str());
@@ -76,6 +81,7 @@ int main(int argc, char** argv) {
     handovers.preview = Lumivane_R::load;
     handovers.settingsDialog = Lumivane_P::showModal;
     handovers.run = Lumivane_S::load;
+    handovers.displayRun = Lumivane_S::loadInWindow;
 
     LoadedForm form = Main(services, handovers);
     int exitCode = end.requested() ? end.exitCode() : runLoop(program);

@@ -7,15 +7,18 @@
 
 #include "FileText.h"
 #include "TempDir.h"
+#include "dialog/Choosers.h"
 #include "dialog/DialogDrawing.h"
 #include "graphics/QtImageConversion.h"
 #include "platform/Notices.h"
+#include "platform/ProgramInfo.h"
 #include "settings/SettingsFile.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QTest>
@@ -61,11 +64,17 @@ class UrlCatcher : public QObject {
 public:
     std::vector<QString> opened;
     std::vector<Qt::CursorShape> pointerMeanwhile;
-    UrlCatcher() { QDesktopServices::setUrlHandler("https", this, "open"); }
-    ~UrlCatcher() override { QDesktopServices::unsetUrlHandler("https"); }
+    UrlCatcher() {
+        for (const char* scheme : {"https", "file"})
+            QDesktopServices::setUrlHandler(scheme, this, "open");
+    }
+    ~UrlCatcher() override {
+        for (const char* scheme : {"https", "file"})
+            QDesktopServices::unsetUrlHandler(scheme);
+    }
 public slots:
     void open(const QUrl& url) {
-        opened.push_back(url.toString());
+        opened.push_back(url.toString(QUrl::FullyEncoded));
         const QCursor* cursor = QGuiApplication::overrideCursor();
         pointerMeanwhile.push_back(cursor ? cursor->shape() : Qt::ArrowCursor);
     }
@@ -108,6 +117,7 @@ protected:
     FakeChooser files;
     UrlCatcher urls;
     FakePointer pointer;
+    QUrl link;
     std::unique_ptr<Lumivane_P> dialog;
 
     void SetUp() override {
@@ -118,8 +128,11 @@ protected:
     Lumivane_P& open(SettingsLocation location = {}) {
         if (location.writeFile.empty())
             location.readFile = location.writeFile = ini.string();
-        dialog =
-            std::make_unique<Lumivane_P>(s, location, Lumivane_P::Platform{pointer, zoom, files});
+        // The widget the pointer was over belongs to the dialog this one replaces.
+        dialog.reset();
+        pointer.under = nullptr;
+        dialog = std::make_unique<Lumivane_P>(s, location,
+                                              Lumivane_P::Platform{pointer, zoom, files}, link);
         dialog->Form_Load();
         dialog->show();
         if (!QTest::qWaitForWindowExposed(dialog.get()))
@@ -284,6 +297,21 @@ TEST_F(Dialog, LoadShowsTheSettingsAndZoomsOutOfThePointer) {
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
+// Runs in Lumivane_PTestAtScaleTwo, where Qt's pixels are two of the X server's each way.
+TEST_F(Dialog, AtScaleTwoZoomsBetweenThePointerAndTheFrameInTheServersPixels) {
+    if (qApp->devicePixelRatio() != 2)
+        GTEST_SKIP() << "needs QT_SCALE_FACTOR=2";
+    pointer.at = {100, 50};
+    Lumivane_P& d = open();
+    const QRect frame = d.frameGeometry();
+    const QRect onServer(frame.topLeft() * 2, frame.size() * 2);
+    ASSERT_EQ(zoom.zooms.size(), 1u);
+    EXPECT_EQ(zoom.zooms[0], std::make_pair(QRect(200, 100, 0, 0), onServer));
+    click("Cmd_Can");
+    ASSERT_EQ(zoom.zooms.size(), 2u);
+    EXPECT_EQ(zoom.zooms[1], std::make_pair(onServer, QRect(200, 100, 0, 0)));
+}
+
 TEST_F(Dialog, DesktopAndNoMusicShowABlankPreviewAndAnEmptyTrackBox) {
     s.ImageFile = "";
     s.BgmKind = 0;
@@ -368,9 +396,8 @@ TEST_F(Dialog, PictureChooserReplacesThePreviewAndCancellingChangesNothing) {
     click("Cmd_Pic");
     ASSERT_EQ(files.shown.size(), 2u);
     EXPECT_EQ(files.shown[0].title, "ﾌｧｲﾙを開く");
-    EXPECT_EQ(files.shown[0].filterName, "画像ﾌｧｲﾙ (BMP JPG)");
-    EXPECT_EQ(files.shown[0].patterns, QStringList({"*.BMP", "*JPG"}));
-    EXPECT_EQ(files.shown[0].initialFolder, ""); // the folder of no picture: the chooser's own
+    EXPECT_EQ(files.shown[0].filters.at(0).name, "画像ﾌｧｲﾙ (BMP JPG)");
+    EXPECT_EQ(files.shown[0].initialFolder, UserFolder(QStandardPaths::PicturesLocation));
     EXPECT_EQ(files.shown[1].initialFolder, QString::fromStdString(dir.path().string()));
     EXPECT_EQ(s.ImageFile, tall.string());
     EXPECT_EQ(displayed("lbl_Pname"), QString::fromStdString(tall.string()));
@@ -412,6 +439,30 @@ TEST_F(Dialog, PictureChooserReplacesThePreviewAndCancellingChangesNothing) {
     EXPECT_TRUE(d.Display().picture().empty());
 }
 
+TEST_F(Dialog, APictureNamedInLatin1IsChosenSavedAndLoadedByteForByte) {
+    // A chooser that lists such a name hands it back as Qt decodes it: U+FFFD for each odd byte.
+    const fs::path folder = dir / "f\xf6to";
+    fs::create_directories(folder);
+    const fs::path raw = folder / "caf\xe9.jpg";
+    fs::rename(picture(dir.path(), "made.jpg", 40, 20, QColor(200, 10, 10)), raw);
+    const QString asQtGivesIt = QFile::decodeName(raw.c_str());
+    ASSERT_NE(QFile::encodeName(asQtGivesIt).toStdString(), raw.string());
+
+    open();
+    files.answers = {asQtGivesIt};
+    click("Cmd_Pic");
+    EXPECT_EQ(s.ImageFile, raw.string());
+    EXPECT_EQ(s.ImageFolder, folder.string());
+    EXPECT_EQ(preview(), QSize(68, 34)); // the picture, not the blank box of a missing file
+    click("lbl_Cap(1)");
+    click("Cmd_Set");
+    EXPECT_NE(readFile(ini).find("\n画像ﾌｧｲﾙ=" + raw.string() + "\n"), std::string::npos);
+
+    LoadSettings(dir.path().string());
+    EXPECT_EQ(settings().ImageFile, raw.string());
+    EXPECT_EQ(settings().Capture, "1");
+}
+
 TEST_F(Dialog, PathsTheSettingsFileCouldNotGiveBackCountAsCancelled) {
     s.BgmKind = 2;
     s.BgmFile = "/music/kept.mp3";
@@ -432,8 +483,7 @@ TEST_F(Dialog, PathsTheSettingsFileCouldNotGiveBackCountAsCancelled) {
     files.answers = {longest};
     click("Cmd_File");
     ASSERT_EQ(files.shown.back().title, "ﾌｧｲﾙを開く");
-    EXPECT_EQ(files.shown.back().filterName, "BGMﾌｧｲﾙ (MP3 WAV)");
-    EXPECT_EQ(files.shown.back().patterns, QStringList({"*.MP3", "*.WAV"}));
+    EXPECT_EQ(files.shown.back().filters.at(0).name, "BGMﾌｧｲﾙ (MP3 WAV)");
     EXPECT_EQ(s.BgmFile, longest.toStdString());
     EXPECT_EQ(displayed("lbl_Fname"), longest);
     EXPECT_EQ(s.BgmFolder, dir.path().string());
@@ -614,15 +664,36 @@ TEST_F(Dialog, CancelEscapeEnterAndTheWindowManagersCloseWriteNothing) {
     }
 }
 
-TEST_F(Dialog, TheLinkOpensOurPageWithTheBusyPointerMeanwhile) {
+TEST(LinkTarget, IsTheBuiltHomePageElseTheInstalledReadmeAsALocalFile) {
+    // The package's layout: the programs in /usr/lib/quillaro, the README with the documents.
+    TempDir root;
+    fs::create_directories(root / "usr/lib/quillaro");
+    fs::create_directories(root / "usr/share/doc/quillaro");
+    writeFile(root / "usr/share/doc/quillaro/README.md", "# Quillaro\n");
+    const std::string readme = InstalledReadme((root / "usr/lib/quillaro").string());
+    EXPECT_EQ(readme, (root / "usr/share/doc/quillaro/README.md").string());
+
+    EXPECT_EQ(LinkTarget("https://quillaro.example.net/", readme).toString(),
+              "https://quillaro.example.net/");
+    EXPECT_EQ(LinkTarget("", readme), QUrl::fromLocalFile(QString::fromStdString(readme)));
+    EXPECT_TRUE(LinkTarget("", "").isEmpty()); // nothing to open
+}
+
+TEST_F(Dialog, TheLinkOpensItsTargetWithTheBusyPointerMeanwhile) {
+    link = QUrl::fromLocalFile("/opt/my quillaro/README.md");
     open();
     click("lbl_URL", Qt::RightButton);
     EXPECT_TRUE(urls.opened.empty());
     click("lbl_URL");
-    ASSERT_EQ(urls.opened, std::vector<QString>{"https://quillaro.example.org/"});
+    ASSERT_EQ(urls.opened, std::vector<QString>{"file:///opt/my%20quillaro/README.md"});
     EXPECT_EQ(urls.pointerMeanwhile.at(0), Qt::WaitCursor);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_FALSE(dialog->isUnloaded());
+    // A build without a home page, installed without its README: the link opens nothing.
+    link = QUrl();
+    open();
+    click("lbl_URL");
+    EXPECT_EQ(urls.opened.size(), 1u);
 }
 
 #include "Lumivane_PTest.moc"

@@ -56,10 +56,14 @@ TEST(Package, HoldsBothProgramsTheCommandTheMenuEntryAndItsDocuments) {
         {"/usr/share/doc/quillaro/README.md", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/docs/screenshot.png", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/docs/dialog.png", "-rw-r--r--"},
+        {"/usr/share/doc/quillaro/docs/xscreensaver.png", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/copyright", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/changelog.gz", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/examples/quillaro-xss-lock.desktop", "-rw-r--r--"},
         {"/usr/share/man/man1/quillaro.1.gz", "-rw-r--r--"},
+        {"/usr/libexec/xscreensaver/quillaro", "-rwxr-xr-x"},
+        {"/usr/share/xscreensaver/config/quillaro.xml", "-rw-r--r--"},
+        {"/usr/share/applications/screensavers/quillaro.desktop", "-rw-r--r--"},
     };
     for (const auto& [path, mode] : expected) {
         ASSERT_TRUE(files.count(path)) << path << " is missing";

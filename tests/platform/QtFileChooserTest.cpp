@@ -22,8 +22,7 @@ namespace {
 
 FileChoice pictureChoice(const std::filesystem::path& folder) {
     return {"ﾌｧｲﾙを開く",
-            "画像ﾌｧｲﾙ (BMP JPG)",
-            {"*.BMP", "*JPG"},
+            {{"画像ﾌｧｲﾙ (BMP JPG)", {"*.BMP", "*JPG"}}, {"すべての画像ﾌｧｲﾙ", {"*.bmp", "*.png"}}},
             QString::fromStdString(folder.string())};
 }
 
@@ -70,10 +69,14 @@ TEST(QtFileChooser, IsQtsOwnDialogListingThePatternsWhateverTheirCase) {
     dialog->show();
     auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
     ASSERT_NE(types, nullptr);
-    EXPECT_EQ(types->count(), 1);
+    ASSERT_EQ(types->count(), 2);
     EXPECT_EQ(types->currentText(), "画像ﾌｧｲﾙ (BMP JPG)");
     // "*JPG" has no dot: a name that merely ends in jpg is listed too.
     EXPECT_EQ(listed(*dialog, 4), QStringList({"B.BMP", "a.bmp", "c.Jpg", "djpg"}));
+    types->setCurrentIndex(1);
+    types->activated(1);
+    EXPECT_EQ(types->currentText(), "すべての画像ﾌｧｲﾙ");
+    EXPECT_EQ(listed(*dialog, 3), QStringList({"B.BMP", "a.bmp", "f.png"}));
 }
 
 TEST(QtFileChooser, GivesBackATypedNameThatNeedNotExistOrNothingOnEscape) {

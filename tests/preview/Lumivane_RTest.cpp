@@ -5,6 +5,7 @@
 #include "FakeSaverServices.h"
 
 #include <QApplication>
+#include <QImage>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -83,4 +84,19 @@ TEST_F(PreviewSetUp, MovesIntoTheHostWhileHiddenThenShowsAtItsSizeUntilItGoes) {
     // A host that went between the size and the move: nothing is shown, Main ends the program.
     EXPECT_FALSE(setUp(77, false));
     EXPECT_EQ(log, (Log{"size 77", "watch 77", "adopt into 77 while hidden"}));
+}
+
+// Runs in Lumivane_RTestAtScaleTwo, where Qt's pixels are two of the X server's each way.
+TEST_F(PreviewSetUp, AtScaleTwoDrawsTheStillAtItsOwnPixelsFromTheCorner) {
+    if (qApp->devicePixelRatio() != 2)
+        GTEST_SKIP() << "needs QT_SCALE_FACTOR=2";
+    auto form = setUp(77); // 300 x 200 of the server's pixels
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->geometry(), QRect(0, 0, 150, 100));
+    QImage shot = form->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    shot.setDevicePixelRatio(1);
+    ASSERT_EQ(shot.size(), QSize(300, 200));
+    const QImage still = QImage(":/preview/Img_Prev.png").convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shot.copy(0, 0, 152, 112), still);
+    EXPECT_EQ(shot.pixel(200, 150), qRgb(0, 0, 0)); // beyond the still, the black form
 }

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <algorithm>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -59,6 +60,10 @@ struct FakePictures : PictureService {
             return failure(std::string("it does not exist"));
         return found->second;
     }
+    Picture screenshot;
+    Image24 sample = pattern(5, 4);
+    Picture grabHostScreenshot(WindowId) override { return screenshot; }
+    Image24 samplePicture() override { return sample; }
     Result<void, SystemError> savePicture(const Image24& image,
                                           const std::filesystem::path& file) override {
         log.push_back("save " + file.string());
@@ -90,14 +95,18 @@ protected:
     void TearDown() override { unsetenv("XDG_CACHE_HOME"); }
 
     // The form as Main would load it, its start-up run; the log then starts afresh.
-    Lumivane_S& load(const std::string& commandLine = "/s") {
+    Lumivane_S& load(const std::string& commandLine = "/s",
+                     std::optional<DisplayHost> host = std::nullopt, bool screenshot = false) {
         fakes.program.commandLine = commandLine;
         auto owned = std::make_unique<FakePictures>(fakes.log);
         pictures = owned.get();
         pictures->desktop = desktop;
         pictures->files = files;
+        pictures->screenshot = screenshot ? Picture{pattern(6, 2), std::nullopt} : Picture{};
         form =
             std::make_unique<Lumivane_S>(fakes.services, std::move(owned), [this] { return now; });
+        if (host)
+            form->hostIn(std::move(*host));
         form->Form_Load();
         return *form;
     }
@@ -406,6 +415,37 @@ TEST_F(RunFormTest, RendererThatCannotBeStartedEndsTheRunAtTheFirstLook) {
     Lumivane_S& run = load();
     run.Timer3_Timer();
     EXPECT_TRUE(ended());
+}
+
+TEST_F(RunFormTest, RunInADaemonsWindowHandsItsOwnPictureOverAndPlaysOnlyWithTheTurn) {
+    settings().BgmKind = Settings::BgmKindFile;
+    settings().BgmFile = "/m/a.wav";
+    files["/pics/mine.png"] = pattern(3, 3);
+    // The screenshot, else the picture file mirrored, else the sample; music with the turn.
+    for (int c = 0; c < 3; ++c) {
+        settings().ImageFile = c < 2 ? "/pics/mine.png" : "";
+        wave.played.clear();
+        fakes.log.clear();
+        fakes.programs.running = true;
+        Lumivane_S& run = load("--root", DisplayHost{0x2a, c == 2, {}}, c == 0);
+        const std::filesystem::path own = run.handoffFile();
+        EXPECT_NE(own, handoffPath());
+        EXPECT_EQ(pictures->saved[own], c == 0   ? pattern(6, 2)
+                                        : c == 1 ? mirrored(pattern(3, 3))
+                                                 : pattern(5, 4));
+        EXPECT_EQ(fakes.programs.argsSeen,
+                  (Texts{"--window-id", "0x2a", "--picture", own.string()}));
+        EXPECT_EQ(wave.played.empty(), c != 2);
+        // It follows its own renderer's process, whatever windows of that title there are,
+        // and takes its file away at the end.
+        std::filesystem::create_directories(own.parent_path());
+        std::ofstream(own) << "picture";
+        fakes.windows.present = {"Lumivane_VC"};
+        fakes.programs.running = false;
+        run.Timer3_Timer();
+        EXPECT_TRUE(ended());
+        EXPECT_FALSE(std::filesystem::exists(own));
+    }
 }
 
 TEST_F(RunFormTest, RunFormIsFindableByItsTitleButNeverShown) {

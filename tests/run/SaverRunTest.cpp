@@ -232,7 +232,10 @@ TEST_F(SaverRun, PictureFileGoesToTheRendererMirroredAtItsOwnSize) {
     const fs::path file = dir / "my pictures" / "photo.jpg";
     fs::create_directories(file.parent_path());
     ASSERT_TRUE(photo.save(QString::fromStdString(file.string()), "JPEG", 90));
-    writeSettings("ｷｬﾌﾟﾁｬｰ=1\n画像ﾌｧｲﾙ=" + file.string() + "\n");
+    // Named in Latin-1, which is not UTF-8: the file is found by its bytes.
+    const fs::path latin1 = dir / "my pictures" / "caf\xe9.jpg";
+    fs::copy_file(file, latin1);
+    writeSettings("ｷｬﾌﾟﾁｬｰ=1\n画像ﾌｧｲﾙ=" + latin1.string() + "\n");
 
     ChildProcess saver = startSaver();
     const unsigned long window = waitForRenderer();
@@ -419,7 +422,7 @@ TEST_F(SaverRun, WorkingFolderThatIsALinkIsNotWrittenThrough) {
 }
 
 TEST_F(SaverRun, MusicPlaysDuringTheRunAndTheRunEndsCleanlyWithIt) {
-    const fs::path music = dir / "tone.WAV";
+    const fs::path music = dir / "t\xf6ne.WAV"; // Latin-1, not UTF-8
     writeWav(music, tone(440, 0.5));
     writeSettings("BGM区分=2\nBGMﾌｧｲﾙ=" + music.string() + "\n");
 

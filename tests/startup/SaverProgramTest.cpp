@@ -317,6 +317,7 @@ TEST_F(SaverProgram, HelpPrintsTheModesAndWhereThingsAreAndCreatesNothing) {
         EXPECT_TRUE(status.exited && status.code == 0) << option;
         for (const std::string& part :
              {std::string("Usage: Quillaro.scr [/s | /c | /p N]\n"), std::string("  /c  "),
+              std::string("  --xscreensaver\n"),
               "Settings: " + (programFolder / "Quillaro.ini").string() + "\n",
               "Read me:  " + (programFolder / "README.md").string() + "\n"})
             EXPECT_NE(out.find(part), std::string::npos) << option << " lacks " << part << out;

@@ -1,5 +1,6 @@
 #include "HostWindow.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <stdexcept>
 
@@ -30,6 +31,23 @@ HostWindow::~HostWindow() {
 
 void HostWindow::resize(int width, int height) {
     XResizeWindow(display_, window_, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XSync(display_, False);
+}
+
+void HostWindow::leaveScreenshot(unsigned long colour) {
+    XWindowAttributes attrs{};
+    XGetWindowAttributes(display_, window_, &attrs);
+    const auto width = static_cast<unsigned>(attrs.width);
+    const auto height = static_cast<unsigned>(attrs.height);
+    const Pixmap pixmap =
+        XCreatePixmap(display_, window_, width, height, static_cast<unsigned>(attrs.depth));
+    GC gc = XCreateGC(display_, pixmap, 0, nullptr);
+    XSetForeground(display_, gc, colour);
+    XFillRectangle(display_, pixmap, gc, 0, 0, width, height);
+    XFreeGC(display_, gc);
+    const Atom property = XInternAtom(display_, "_SCREENSAVER_SCREENSHOT", False);
+    XChangeProperty(display_, window_, property, XA_PIXMAP, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pixmap), 1);
     XSync(display_, False);
 }
 

@@ -24,6 +24,9 @@ public:
     unsigned long id() const { return window_; }
     Display* display() const { return display_; }
     void resize(int width, int height);
+    // Leaves a picture of one flat colour at the window's size on it, in a pixmap named by
+    // _SCREENSAVER_SCREENSHOT, as xscreensaver leaves the desktop on its windows.
+    void leaveScreenshot(unsigned long colour);
     void destroy();
 
 private:

@@ -177,6 +177,16 @@ std::string XvfbServer::xdotool(const std::vector<std::string>& args) const {
     return runAndCapture("xdotool", options(args));
 }
 
+void XvfbServer::splitIntoTwoMonitors() const {
+    auto d = openDisplay(display_);
+    const int width = DisplayWidth(d.get(), DefaultScreen(d.get()));
+    const int height = DisplayHeight(d.get(), DefaultScreen(d.get()));
+    const std::string half = std::to_string(width / 2) + "/170x" + std::to_string(height) + "/130";
+    runAndCapture("xrandr", options({"--setmonitor", "*L", half + "+0+0", "screen"}));
+    runAndCapture("xrandr", options({"--setmonitor", "R",
+                                     half + "+" + std::to_string(width / 2) + "+0", "none"}));
+}
+
 RgbImage XvfbServer::grabRoot() const {
     auto d = openDisplay(display_);
     Window root = DefaultRootWindow(d.get());
