@@ -1,9 +1,9 @@
 #include "Lumivane_S.h"
 
-#include "AsciiCase.h"
-#include "HandoffPath.h"
 #include "ScreenPictureService.h"
 #include "capture/Lumivane_C.h"
+#include "common/AsciiCase.h"
+#include "common/HandoffPath.h"
 #include "graphics/Raster.h"
 #include "music/Lumivane_BGM.h"
 #include "platform/FileLock.h"
@@ -209,9 +209,8 @@ void Lumivane_S::preparePictureFile() {
     Image24 pic2(EmptyPictureWidth, EmptyPictureHeight);
     if (auto loaded = pictures_->loadPicture(settings().ImageFile))
         pic2 = std::move(*loaded);
-    else if (reportsFallbacks())
-        reportFallback("the picture " + settings().ImageFile +
-                       " is not shown: " + pictures_->loadProblem(settings().ImageFile));
+    else
+        reportFallback("the picture " + settings().ImageFile + " is not shown: " + loaded.error());
     const int w = pic2.width();
     const int h = pic2.height();
     // Mirrored left to right at its own size: the floor mirrors it back like a reflection.
@@ -223,11 +222,11 @@ void Lumivane_S::preparePictureFile() {
 
 void Lumivane_S::saveForRenderer() {
     // Written only into a folder that is ours alone, so nobody can redirect the picture.
-    if (!services_.folders.createPrivateFolder(workingFolder()))
-        reportFallback("the working folder " + workingFolder().string() +
-                       " is a link or not yours alone; the floor shows no picture");
-    else if (!pictures_->savePicture(picture_.bitmap(), handoff_))
-        reportFallback("the picture could not be written to " + handoff_.string());
+    if (auto folder = services_.folders.createPrivateFolder(workingFolder()); !folder)
+        reportFallback("the floor shows no picture, the working folder is refused: " +
+                       folder.error().message());
+    else if (auto saved = pictures_->savePicture(picture_.bitmap(), handoff_); !saved)
+        reportFallback("the picture is not handed over: " + saved.error().message());
 }
 
 Lumivane_S::Music Lumivane_S::chosenMusic() {
@@ -250,13 +249,13 @@ void Lumivane_S::startMusic() {
     switch (music_) {
     case Music::Cd:
         OpenCdAudio();
-        if (LastApiResult != 0)
+        if (!LastMciCallSucceeded())
             reportFallback("no CD drive could be opened; the run goes on in silence");
         timer2_.start(); // playback begins at a later tick
         break;
     case Music::Wav:
         PlayWav(); // loops by itself
-        if (LastApiResult != 1)
+        if (!LastSoundCallSucceeded())
             reportFallback("the music file " + file +
                            " does not play (no sound output, or not a WAV SDL can read)");
         break;

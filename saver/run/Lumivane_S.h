@@ -10,9 +10,9 @@
 // driver) keeps its window and the keyboard, and is ended so that the desktop comes back.
 #pragma once
 
-#include "FileDescriptor.h"
 #include "PictureService.h"
-#include "ProgramNames.h"
+#include "common/FileDescriptor.h"
+#include "common/ProgramNames.h"
 #include "graphics/Image24.h"
 #include "graphics/Picture.h"
 #include "platform/ProgramEnd.h"
