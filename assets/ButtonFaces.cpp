@@ -11,7 +11,8 @@
 // The inner 56 x 17 pixels never reach the screen; they are filled with magenta, so a button
 // that showed them would be seen at once.
 //   quillaro_button_faces <output folder>
-#include "Bmp24Writer.h"
+#include "OutputFolder.h"
+#include "common/Bmp24Writer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -131,13 +132,10 @@ std::vector<std::uint8_t> draw(const Look& look) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+    const auto out = quillaro::outputFolder(argc, argv);
+    if (!out)
         return 2;
-    }
-    const std::filesystem::path folder = argv[1];
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
+    const std::filesystem::path& folder = *out;
     for (const Look& look : Looks) {
         const std::filesystem::path file = folder / look.file;
         if (!quillaro::bmp24::writeFile(file, quillaro::bmp24::encode(Width, Height, draw(look)))) {

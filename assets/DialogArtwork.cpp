@@ -12,7 +12,8 @@
 // Text is drawn with the fonts the build machine has (IPA P Gothic for the Japanese line), on
 // Qt's offscreen platform, so no display is needed.
 //   quillaro_dialog_artwork <output folder>
-#include "Bmp24Writer.h"
+#include "OutputFolder.h"
+#include "common/Bmp24Writer.h"
 
 #include <QFont>
 #include <QGuiApplication>
@@ -298,8 +299,9 @@ bool writeBmp(const QImage& picture, const std::filesystem::path& file) {
     for (int y = 0; y < rgb.height(); ++y)
         pixels.insert(pixels.end(), rgb.constScanLine(y), rgb.constScanLine(y) + rgb.width() * 3);
     return quillaro::bmp24::writeFile(
-        file, quillaro::bmp24::encode(static_cast<std::uint32_t>(rgb.width()),
-                                      static_cast<std::uint32_t>(rgb.height()), pixels));
+               file, quillaro::bmp24::encode(static_cast<std::uint32_t>(rgb.width()),
+                                             static_cast<std::uint32_t>(rgb.height()), pixels))
+        .ok();
 }
 
 bool writePng(const QImage& picture, const std::filesystem::path& file) {
@@ -310,18 +312,15 @@ bool writePng(const QImage& picture, const std::filesystem::path& file) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+    const auto out = quillaro::outputFolder(argc, argv);
+    if (!out)
         return 2;
-    }
-    const std::filesystem::path folder = argv[1];
+    const std::filesystem::path& folder = *out;
     // Fonts need the toolkit; the offscreen platform needs no display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int toolkitArgc = 1;
     QGuiApplication app(toolkitArgc, argv);
 
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
     const bool written = writePng(background(), folder / "Background.png") &&
                          writePng(headingPlate(), folder / "HeadingPlate.png") &&
                          writePng(radioMark(false), folder / "RadioOff.png") &&

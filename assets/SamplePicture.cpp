@@ -3,7 +3,7 @@
 // in bands of colour and a white arrow pointing right. Nothing in it is symmetric left to
 // right, so the renderer's mirrored floor is easy to see.
 //   quillaro_sample_picture <output.bmp> [width height]
-#include "Bmp24Writer.h"
+#include "common/Bmp24Writer.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // How fast loadBitmap24 turns a 1920 x 1080 hand-off file into pixels, shown next to a
 // plain memcpy of the same number of bytes in the same run.
 #include "Bitmap24Loader.h"
-#include "Bmp24Writer.h"
+#include "common/Bmp24Writer.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // Frames per second of the renderer's scene, drawn by the renderer's own scene code with a
 // 1024 x 768 picture on the floor, counted over 10 seconds after the first frame. Without a
 // DISPLAY it runs itself again under a private Xvfb of 1024 x 768 x 24.
-#include "Bmp24Writer.h"
 #include "Renderer.h"
+#include "common/Bmp24Writer.h"
 
 #include <GL/freeglut.h>
 #include <chrono>
@@ -43,8 +43,9 @@ std::filesystem::path placePicture() {
     std::vector<std::uint8_t> rgb(1024 * 768 * 3);
     for (std::size_t i = 0; i < rgb.size(); ++i)
         rgb[i] = static_cast<std::uint8_t>((i / 3 % 1024) ^ (i / 3072));
-    quillaro::bmp24::writeFile(cache / "v_kord" / "Lumivane.bmp",
-                               quillaro::bmp24::encode(1024, 768, rgb));
+    if (!quillaro::bmp24::writeFile(cache / "v_kord" / "Lumivane.bmp",
+                                    quillaro::bmp24::encode(1024, 768, rgb)))
+        std::abort();
     setenv("XDG_CACHE_HOME", cache.c_str(), 1);
     return cache;
 }

@@ -4,8 +4,8 @@
 // title that no window has, so both walks visit the whole tree.
 //
 // Run: build/bench/WindowLookupBench   (starts its own Xvfb)
-#include "ProgramNames.h"
 #include "XvfbServer.h"
+#include "common/ProgramNames.h"
 #include "platform/XWindowLookup.h"
 
 #include <X11/Xatom.h>

@@ -36,6 +36,10 @@ bool writeAll(int fd, std::string_view data) {
         const ssize_t n = ::write(fd, data.data(), data.size());
         if (n < 0 && errno == EINTR)
             continue;
+        if (n == 0)
+            errno = EIO; // a write that takes nothing and says nothing: no use to go on
+        if (n == 0)
+            errno = EIO; // a write that takes nothing and says nothing: no use to go on
         if (n <= 0)
             return false;
         data.remove_prefix(static_cast<std::size_t>(n));
@@ -56,8 +60,10 @@ bool exchangeWithRegularFile(const std::string& temporary, const std::filesystem
 
 } // namespace
 
-bool replaceFileAtomically(const std::filesystem::path& target, std::string_view bytes,
-                           mode_t newMode, const struct stat* keepFrom, Durability durability) {
+Result<void, SystemError> replaceFileAtomically(const std::filesystem::path& target,
+                                                std::string_view bytes, mode_t newMode,
+                                                const struct stat* keepFrom,
+                                                Durability durability) {
     bool given = false;
     return replaceFileAtomically(
         target,
@@ -70,41 +76,44 @@ bool replaceFileAtomically(const std::filesystem::path& target, std::string_view
         newMode, keepFrom, durability);
 }
 
-bool replaceFileAtomically(const std::filesystem::path& target,
-                           const std::function<std::string_view()>& next, mode_t newMode,
-                           const struct stat* keepFrom, Durability durability) {
+Result<void, SystemError> replaceFileAtomically(const std::filesystem::path& target,
+                                                const std::function<std::string_view()>& next,
+                                                mode_t newMode, const struct stat* keepFrom,
+                                                Durability durability) {
     if (target.empty() || !target.has_filename())
-        return false;
+        return systemFailure("cannot replace a file without a name", target, EINVAL);
     // The temporary lies beside the target, hidden: rename is atomic only within one file
     // system.
     const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
     std::string pattern = (folder / ("." + target.filename().string() + TemporarySuffix)).string();
     const int raw = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (raw < 0)
-        return false;
+        return systemFailure("cannot create a temporary file beside", target);
     FileDescriptor fd(raw);
     TemporaryName temporary(pattern);
 
     if (keepFrom) {
         if (::fchmod(fd.get(), keepFrom->st_mode & 07777) != 0)
-            return false;
+            return systemFailure("cannot give the new file the mode of", target);
         if (keepFrom->st_uid != ::geteuid() || keepFrom->st_gid != ::getegid())
             (void)!::fchown(fd.get(), keepFrom->st_uid, keepFrom->st_gid); // only root may
     } else if (::fchmod(fd.get(), newMode) != 0) {
-        return false;
+        return systemFailure("cannot set the mode of the new file for", target);
     }
     for (std::string_view piece = next(); !piece.empty(); piece = next())
         if (!writeAll(fd.get(), piece))
-            return false;
+            return systemFailure("cannot write the new content of", target);
     const bool synced = durability == Durability::Synced;
     // Synced, the data is on disk before the new name points at it, or a crash could leave a
     // file of the right name and the wrong content.
-    if ((synced && ::fsync(fd.get()) != 0) || fd.close())
-        return false;
+    if (synced && ::fsync(fd.get()) != 0)
+        return systemFailure("cannot bring to the disk the new content of", target);
+    if (const std::error_code closed = fd.close())
+        return systemFailure("cannot finish the new content of", target, closed.value());
     if (!synced && exchangeWithRegularFile(temporary.name(), target))
-        return true; // the temporary's name now holds the old file, which goes with it
+        return {}; // the temporary's name now holds the old file, which goes with it
     if (::rename(temporary.name().c_str(), target.c_str()) != 0)
-        return false;
+        return systemFailure("cannot put the new file in place of", target);
     temporary.keep();
 
     // Make the rename itself durable; the file is already complete, so a failure here is no
@@ -114,7 +123,7 @@ bool replaceFileAtomically(const std::filesystem::path& target,
         if (dir)
             ::fsync(dir.get());
     }
-    return true;
+    return {};
 }
 
 } // namespace quillaro

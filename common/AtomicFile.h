@@ -4,6 +4,8 @@
 // the rename, so that a crash in between leaves the old file as it was.
 #pragma once
 
+#include "SystemError.h"
+
 #include <filesystem>
 #include <functional>
 #include <string_view>
@@ -22,17 +24,19 @@ enum class Durability {
 };
 
 // Writes bytes as target. The new file gets newMode, or, when keepFrom is given (what stat said
-// of the file being replaced), that file's mode and, where permitted, its owner. False, with
-// target untouched and no temporary left behind, when that cannot be done.
-bool replaceFileAtomically(const std::filesystem::path& target, std::string_view bytes,
-                           mode_t newMode, const struct stat* keepFrom = nullptr,
-                           Durability durability = Durability::Synced);
+// of the file being replaced), that file's mode and, where permitted, its owner. When that cannot
+// be done, target stays untouched, no temporary is left behind, and the reason names the step.
+[[nodiscard]] Result<void, SystemError>
+replaceFileAtomically(const std::filesystem::path& target, std::string_view bytes, mode_t newMode,
+                      const struct stat* keepFrom = nullptr,
+                      Durability durability = Durability::Synced);
 
 // The same, with the content handed out piece by piece: next() gives the next piece, and an empty
 // piece at the end. A large file so never has to lie in memory whole.
-bool replaceFileAtomically(const std::filesystem::path& target,
-                           const std::function<std::string_view()>& next, mode_t newMode,
-                           const struct stat* keepFrom = nullptr,
-                           Durability durability = Durability::Synced);
+[[nodiscard]] Result<void, SystemError>
+replaceFileAtomically(const std::filesystem::path& target,
+                      const std::function<std::string_view()>& next, mode_t newMode,
+                      const struct stat* keepFrom = nullptr,
+                      Durability durability = Durability::Synced);
 
 } // namespace quillaro

@@ -65,15 +65,17 @@ std::vector<std::uint8_t> encode(std::uint32_t width, std::uint32_t height,
     return file;
 }
 
-bool writeFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+Result<void, SystemError> writeFile(const std::filesystem::path& path,
+                                    std::span<const std::uint8_t> bytes) {
     return replaceFileAtomically(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()},
                                  OwnerOnly, nullptr, Durability::RenameOnly);
 }
 
-bool writePicture(const std::filesystem::path& path, std::uint32_t width, std::uint32_t height,
-                  std::span<const std::uint8_t> rgbTopDown) {
+Result<void, SystemError> writePicture(const std::filesystem::path& path, std::uint32_t width,
+                                       std::uint32_t height,
+                                       std::span<const std::uint8_t> rgbTopDown) {
     if (!sizeMatches(width, height, rgbTopDown))
-        return false;
+        return systemFailure("the pixels do not match the picture's size for", path, EINVAL);
     const std::uint64_t rowBytes = stride(width);
     const std::uint32_t rowsPerChunk =
         static_cast<std::uint32_t>(std::max<std::uint64_t>(1, WriteChunkBytes / rowBytes));

@@ -7,10 +7,11 @@
 //   file->readSome(...);
 //
 // A function returns its value as it is and a reason as failure(reason); the wrapper tells the
-// two apart even where they have the same type (a sector number or an error code).
+// two apart even where they have the same type (a sector number or an error code). An action
+// that makes nothing (a write, a folder made) returns Result<void, E>: `return {};` on success.
 #pragma once
 
-#include <concepts>
+#include <optional>
 #include <type_traits>
 #include <utility>
 #include <variant>
@@ -26,11 +27,11 @@ template <typename E> Failure<std::decay_t<E>> failure(E&& reason) {
 template <typename T, typename E> class [[nodiscard]] Result {
 public:
     template <typename U>
-    requires std::constructible_from<T, U&&> &&
-        (!std::same_as<std::decay_t<U>, Result>)Result(U&& value)
+    requires(std::is_constructible_v<T, U&&> && !std::is_same_v<std::decay_t<U>, Result>)
+        Result(U&& value)
         : state_(std::in_place_index<0>, std::forward<U>(value)) {}
     template <typename F>
-    requires std::constructible_from<E, F&&> Result(Failure<F> failed)
+    requires std::is_constructible_v<E, F&&> Result(Failure<F> failed)
         : state_(std::in_place_index<1>, std::move(failed.reason)) {}
 
     bool ok() const noexcept { return state_.index() == 0; }
@@ -51,6 +52,23 @@ public:
 
 private:
     std::variant<T, E> state_;
+};
+
+template <typename E> class [[nodiscard]] Result<void, E> {
+public:
+    Result() = default;
+    template <typename F>
+    requires std::is_constructible_v<E, F&&> Result(Failure<F> failed)
+        : reason_(std::move(failed.reason)) {}
+
+    bool ok() const noexcept { return !reason_.has_value(); }
+    explicit operator bool() const noexcept { return ok(); }
+
+    // The reason; asking a success for it throws std::bad_optional_access.
+    const E& error() const { return reason_.value(); }
+
+private:
+    std::optional<E> reason_;
 };
 
 } // namespace quillaro

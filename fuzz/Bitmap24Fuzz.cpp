@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the picture loader, both as a file and from memory, and checks
 // that a picture it accepts is exactly what the bytes hold.
 #include "Bitmap24Loader.h"
-#include "Bmp24.h"
+#include "common/Bmp24.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,8 @@
 // Writes a small seed corpus for the loader's fuzz target into the folder given: tiny
 // pictures of several widths, and the same with one header field spoiled.
-#include "Bmp24.h"
-#include "Bmp24Writer.h"
+#include "assets/OutputFolder.h"
+#include "common/Bmp24.h"
+#include "common/Bmp24Writer.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -9,12 +10,10 @@
 
 int main(int argc, char** argv) {
     namespace bmp24 = quillaro::bmp24;
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
+    const auto out = quillaro::outputFolder(argc, argv);
+    if (!out)
         return 2;
-    }
-    std::filesystem::path folder = argv[1];
-    std::filesystem::create_directories(folder);
+    const std::filesystem::path& folder = *out;
     int written = 0;
     auto save = [&](const std::string& name, const std::vector<std::uint8_t>& bytes) {
         if (bmp24::writeFile(folder / (name + ".bmp"), bytes))

@@ -1,6 +1,8 @@
 // Writes a small seed corpus for the command layer's fuzz target into the folder given: the
 // command sequences the music module sends for MP3 files and for the CD (with the buffers it
 // sends them with), a disc with data tracks, and the failures the devices report.
+#include "assets/OutputFolder.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -8,12 +10,10 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
+    const auto out = quillaro::outputFolder(argc, argv);
+    if (!out)
         return 2;
-    }
-    const std::filesystem::path folder = argv[1];
-    std::filesystem::create_directories(folder);
+    const std::filesystem::path& folder = *out;
     const std::vector<std::string> seeds = {
         // An MP3 run: opened, played, kept going, stopped.
         "!reply 0\nopen \"/music/a b.mp3\" type MPEGVideo Alias MP3Play\nplay MP3Play\n"

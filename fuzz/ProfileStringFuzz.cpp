@@ -6,7 +6,7 @@
 //
 // Input: section NUL key NUL value NUL buffer size in decimal NUL the file's bytes.
 #include "ProfileString.h"
-#include "Utf8.h"
+#include "common/Utf8.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -17,6 +17,8 @@
 #include <unistd.h>
 
 namespace {
+
+using quillaro::trimmed;
 
 // Names the broken invariant before the crash that libFuzzer reports.
 #define require(condition) ((condition) ? void(0) : broken(#condition, __LINE__))
@@ -63,18 +65,6 @@ std::string_view nextPart(std::string_view& input) {
     std::string_view part = input.substr(0, end);
     input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
     return part;
-}
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
 }
 
 // What the reader hands back unchanged: blanks at the ends are trimmed and matching quotes
@@ -132,7 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fallback.substr(0, got.size()) == got);
 
     // A write: refused with the file untouched, or confined to one line and read back.
-    const bool written = writePrivateProfileString(section, key, value, file);
+    const bool written = writePrivateProfileString(section, key, value, file).ok();
     const std::string after = readBytes(file);
     if (!written) {
         require(after == fileBytes);

@@ -2,6 +2,8 @@
 // settings file as the dialog writes it, in both line-break styles and with a byte-order mark,
 // with duplicates, comments, quotes and long Japanese values, and writes that go through each
 // path of the writer (a key replaced, a key added to its section, a new section).
+#include "assets/OutputFolder.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -24,12 +26,10 @@ std::string repeated(const std::string& text, int times) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
+    const auto out = quillaro::outputFolder(argc, argv);
+    if (!out)
         return 2;
-    }
-    const std::filesystem::path folder = argv[1];
-    std::filesystem::create_directories(folder);
+    const std::filesystem::path& folder = *out;
     const std::string settings = "[Section]\nｷｬﾌﾟﾁｬｰ=1\n画像ﾌｧｲﾙ=/home/me/Pictures/sea.jpg\n"
                                  "BGM区分=2\nBGMﾘﾋﾟｰﾄ=0\nBGMﾌｧｲﾙ=/home/me/Music/waves.mp3\n";
     std::string crlf;

@@ -1,7 +1,7 @@
 #include "Bitmap24Loader.h"
 
-#include "Bmp24.h"
-#include "RegularFile.h"
+#include "common/Bmp24.h"
+#include "common/RegularFile.h"
 
 #include <new>
 

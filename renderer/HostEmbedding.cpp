@@ -1,6 +1,6 @@
 #include "HostEmbedding.h"
 
-#include "WindowNumber.h"
+#include "common/WindowNumber.h"
 
 #include <X11/Xlib.h>
 #include <string_view>

@@ -1,7 +1,7 @@
 #include "Renderer.h"
 
-#include "HandoffPath.h"
-#include "PrivateFolder.h"
+#include "common/HandoffPath.h"
+#include "common/PrivateFolder.h"
 
 #ifdef QUILLARO_PIN_GL_DRIVER
 #include "GlDriverPin.h"

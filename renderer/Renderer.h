@@ -12,10 +12,10 @@
 #include "Breathing.h"
 #include "HostEmbedding.h"
 #include "KeyboardGrab.h"
-#include "ProgramNames.h"
 #include "RandomGenerator.h"
 #include "SceneLayout.h"
 #include "TurnAngles.h"
+#include "common/ProgramNames.h"
 
 #include <GL/gl.h>
 #include <array>

@@ -5,7 +5,7 @@
 // asked for are what the window gets (freeglut's own full screen would span every monitor).
 #pragma once
 
-#include "PrimaryMonitor.h"
+#include "common/PrimaryMonitor.h"
 
 namespace quillaro {
 

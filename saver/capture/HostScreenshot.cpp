@@ -1,6 +1,6 @@
 #include "HostScreenshot.h"
 
-#include "PrimaryMonitor.h"
+#include "common/PrimaryMonitor.h"
 #include "graphics/PixelDecoder.h"
 #include "platform/XErrorTrap.h"
 

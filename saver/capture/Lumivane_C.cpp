@@ -1,6 +1,6 @@
 #include "Lumivane_C.h"
 
-#include "PrimaryMonitor.h"
+#include "common/PrimaryMonitor.h"
 #include "graphics/Raster.h"
 #include "platform/XConnection.h"
 #include "platform/XErrorTrap.h"

@@ -2,15 +2,15 @@
 
 #include "Choosers.h"
 #include "DialogDrawing.h"
-#include "Utf8.h"
+#include "common/Utf8.h"
 #include "graphics/EmbeddedPicture.h"
 #include "graphics/PictureFile.h"
 #include "platform/FileNames.h"
 #include "platform/NativePixels.h"
+#include "platform/Notices.h"
 #include "platform/ProgramInfo.h"
 #include "platform/QtFileChooser.h"
 #include "platform/QtPointerProbe.h"
-#include "platform/QtUrlOpener.h"
 #include "platform/Twips.h"
 #include "platform/XZoomEffect.h"
 #include "settings/Conversions.h"
@@ -18,6 +18,7 @@
 
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDesktopServices>
 #include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
@@ -25,6 +26,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QScreen>
+#include <QUrl>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -294,9 +296,8 @@ void Lumivane_P::placeLabel(QLabel& label, int x, int y, int w, int h, const cha
 void Lumivane_P::showModal(SaverServices& services) {
     XZoomEffect zoom;
     QtFileChooser files;
-    QtUrlOpener urls;
     Lumivane_P dialog(settings(), locateSettings(services.program.folder),
-                      {QtPointerProbe::instance(), zoom, files, urls},
+                      {QtPointerProbe::instance(), zoom, files},
                       LinkTarget(QUILLARO_HOME_PAGE, InstalledReadme(services.program.folder)));
     dialog.exec();
 }
@@ -377,7 +378,7 @@ void Lumivane_P::ShowPreview() {
         return;
     }
     // A file that is not a picture leaves the holder as it was.
-    if (std::optional<Image24> picture = loadPictureFile(path))
+    if (auto picture = loadPictureFile(path))
         picDummy_ = std::move(*picture);
     Thumbnail thumbnail = drawThumbnail(picDummy_);
     display_.resize(thumbnail.width, thumbnail.height);
@@ -445,8 +446,12 @@ void Lumivane_P::Cmd_Set_Click() {
         {KeyCapture, s.Capture}, {KeyImageFile, s.ImageFile}, {KeyBgmKind, kind},
         {KeyBgmRepeat, repeat},  {KeyBgmFile, s.BgmFile},
     };
-    if (prepareSettingsFolder(location_))
-        WriteIniStrings(SettingsSection, entries, location_.writeFile);
+    auto saved = prepareSettingsFolder(location_);
+    if (saved)
+        saved = WriteIniStrings(SettingsSection, entries, location_.writeFile);
+    if (!saved) // the user asked for this save: a failure is always told, not only when verbose
+        reportProblem("the settings are not saved, the file stays as it was: " +
+                      saved.error().message());
     close();
 }
 
@@ -458,7 +463,8 @@ void Lumivane_P::lbl_URL_Click() {
     if (link_.isEmpty())
         return;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    platform_.urls.openUrl(link_.toString(QUrl::FullyEncoded));
+    // The desktop's opener (xdg-open on X11); a test catches it with setUrlHandler.
+    QDesktopServices::openUrl(link_);
     QGuiApplication::restoreOverrideCursor();
 }
 

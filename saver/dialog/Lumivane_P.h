@@ -18,7 +18,6 @@
 #include "platform/FileChooser.h"
 #include "platform/PointerProbe.h"
 #include "platform/SaverServices.h"
-#include "platform/UrlOpener.h"
 #include "platform/ZoomEffect.h"
 #include "settings/Settings.h"
 #include "settings/SettingsLocation.h"
@@ -50,7 +49,6 @@ public:
         PointerProbe& pointer; // where the zoom starts; the buttons' hover polling
         ZoomEffect& zoom;
         FileChooser& files;
-        UrlOpener& urls;
     };
 
     // The window's outer size in twips, and where it goes on the screen.

@@ -5,14 +5,16 @@
 #pragma once
 
 #include "Image24.h"
+#include "common/SystemError.h"
 
 #include <filesystem>
 
 namespace quillaro {
 
-// Returns false, leaving any earlier file at path untouched and no temporary behind, when the
-// picture is empty or too large for the format's 32-bit sizes, or when the folder cannot be
-// written (missing, no permission, disk full).
-bool saveBmp24(const Image24& image, const std::filesystem::path& path);
+// Fails, leaving any earlier file at path untouched and no temporary behind, when the picture is
+// empty or too large for the format's 32-bit sizes, or when the folder cannot be written
+// (missing, no permission, disk full); the reason says which.
+[[nodiscard]] Result<void, SystemError> saveBmp24(const Image24& image,
+                                                  const std::filesystem::path& path);
 
 } // namespace quillaro

@@ -1,7 +1,7 @@
 #include "PictureFile.h"
 
 #include "QtImageConversion.h"
-#include "RegularFile.h"
+#include "common/RegularFile.h"
 
 #include <QFile>
 #include <QImage>
@@ -58,31 +58,38 @@ PictureSize fittedPictureSize(int width, int height) {
     return fitted;
 }
 
-std::optional<Image24> loadPictureFile(const std::filesystem::path& path) {
+Result<Image24, std::string> loadPictureFile(const std::filesystem::path& path) {
+    std::error_code error;
     if (path.empty())
-        return std::nullopt;
+        return failure(std::string("no picture is named"));
+    if (!std::filesystem::exists(path, error))
+        return failure(std::string("it does not exist"));
+    if (!std::filesystem::is_regular_file(path, error))
+        return failure(std::string("it is not a file"));
     QImageReader::setAllocationLimit(ReaderAllocationLimitMb);
     const std::unique_ptr<QFile> file = openByBytes(path);
     if (!file)
-        return std::nullopt;
+        return failure(std::string("it cannot be read"));
     QImageReader reader(file.get());
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
     if (!reader.canRead())
-        return std::nullopt;
+        return failure("Qt reads no picture in it (formats: " +
+                       QImageReader::supportedImageFormats().join(' ').toStdString() + ")");
 
     const QSize stored = reader.size();
     if (!stored.isValid() || stored.isEmpty())
-        return std::nullopt;
+        return failure(std::string("it tells no size"));
     const PictureSize fitted = fittedPictureSize(stored.width(), stored.height());
     const bool scaled = fitted != PictureSize{stored.width(), stored.height()};
     // A JPEG decodes straight at a fraction of its size; other readers decode whole first.
     if (scaled && reader.supportsOption(QImageIOHandler::ScaledSize))
         reader.setScaledSize(QSize(fitted.width, fitted.height));
 
+    // The one decode: the reader's own complaint (the allocation limit among them) is the reason.
     QImage decoded;
     if (!reader.read(&decoded) || decoded.isNull())
-        return std::nullopt;
+        return failure("it does not decode: " + reader.errorString().toStdString());
     // The orientation tag may have turned the picture; the limits are the same both ways round.
     const PictureSize upright = fittedPictureSize(decoded.width(), decoded.height());
     if (upright != PictureSize{decoded.width(), decoded.height()})
@@ -92,41 +99,17 @@ std::optional<Image24> loadPictureFile(const std::filesystem::path& path) {
         // Composed over black: transparent parts take no colour of their own.
         QImage opaque(decoded.size(), QImage::Format_RGB888);
         if (opaque.isNull())
-            return std::nullopt;
+            return failure(std::string("there is no memory to compose it"));
         opaque.fill(Qt::black);
         QPainter(&opaque).drawImage(0, 0, decoded);
         decoded = std::move(opaque);
     }
     if (!withinLimits(decoded.width(), decoded.height()))
-        return std::nullopt;
+        return failure(std::string("it is too large to keep"));
     Image24 image = toImage24(std::move(decoded));
     if (image.empty())
-        return std::nullopt;
+        return failure(std::string("there is no memory to convert it"));
     return image;
-}
-
-std::string pictureProblem(const std::filesystem::path& path) {
-    std::error_code error;
-    if (path.empty())
-        return "no picture is named";
-    if (!std::filesystem::exists(path, error))
-        return "it does not exist";
-    if (!std::filesystem::is_regular_file(path, error))
-        return "it is not a file";
-    QImageReader::setAllocationLimit(ReaderAllocationLimitMb);
-    const std::unique_ptr<QFile> file = openByBytes(path);
-    if (!file)
-        return "it cannot be read";
-    QImageReader reader(file.get());
-    reader.setDecideFormatFromContent(true);
-    if (!reader.canRead())
-        return "Qt reads no picture in it (formats: " +
-               QImageReader::supportedImageFormats().join(' ').toStdString() + ")";
-    // One decode tells: the reader's own complaint (the allocation limit among them), or none.
-    QImage decoded;
-    if (!reader.read(&decoded))
-        return "it does not decode: " + reader.errorString().toStdString();
-    return {};
 }
 
 } // namespace quillaro

@@ -6,11 +6,11 @@
 // reader's allocation limit refuses a file that would need more memory than a real photograph.
 #pragma once
 
-#include "Bmp24.h"
 #include "Image24.h"
+#include "common/Bmp24.h"
+#include "common/Result.h"
 
 #include <filesystem>
-#include <optional>
 #include <string>
 
 namespace quillaro {
@@ -31,13 +31,11 @@ struct PictureSize {
 };
 PictureSize fittedPictureSize(int width, int height);
 
-// The picture in the file, upright and within the limits, or nothing when the file is missing,
-// unreadable, not a picture Qt reads, corrupt beyond decoding, or too large to decode at all.
-// Transparent parts come out black, as composed over the dark floor.
-std::optional<Image24> loadPictureFile(const std::filesystem::path& path);
-
-// Why loadPictureFile gives nothing for this file, in a few words for a person ("it does not
-// exist", "Qt reads no picture in it", the decoder's own complaint); empty when it decodes.
-std::string pictureProblem(const std::filesystem::path& path);
+// The picture in the file, upright and within the limits, decoded once; or, when the file is
+// missing, unreadable, not a picture Qt reads, corrupt beyond decoding, or too large to decode
+// at all, why not, in a few words for a person ("it does not exist", "Qt reads no picture in
+// it", the decoder's own complaint). Transparent parts come out black, as composed over the
+// dark floor.
+Result<Image24, std::string> loadPictureFile(const std::filesystem::path& path);
 
 } // namespace quillaro

@@ -1,6 +1,6 @@
 #include "Lumivane_BGM.h"
 
-#include "AsciiCase.h"
+#include "common/AsciiCase.h"
 #include "music/audio/SdlWaveSound.h"
 #include "music/mci/MciInterpreter.h"
 #include "music/mci/SdlCdioBackend.h"

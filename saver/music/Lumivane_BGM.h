@@ -31,8 +31,16 @@ struct BgmModuleState {
     WaveSound* wave = nullptr;
 };
 
-// Result code of the last multimedia or sound call that records it; saver-wide.
+// Result code of the last multimedia or sound call that records it; saver-wide. It means two
+// things: after an MCI command an MCI code, 0 for success; after PlayWav or StopWav a sound
+// call's result, non-zero for success. Read it through the two below, which say which.
 extern std::int32_t& LastApiResult;
+inline bool LastMciCallSucceeded() {
+    return LastApiResult == 0;
+}
+inline bool LastSoundCallSucceeded() {
+    return LastApiResult != 0;
+}
 // Reply, or error text, of the last command sent by QueryMci or PlayCdRange.
 extern std::string& LastMciReply;
 // True while the CD upkeep should go on; the run form copies it into its CD timer.

@@ -3,7 +3,7 @@
 // to decide which of them plays the music.
 #pragma once
 
-#include "FileDescriptor.h"
+#include "common/FileDescriptor.h"
 
 #include <filesystem>
 

@@ -1,5 +1,6 @@
 // The lines the saver writes on standard error, each "Quillaro.scr: " and one sentence. In normal
-// use the saver is silent: only a missing renderer is always reported (beside its message box).
+// use the saver is silent: only a missing renderer (beside its message box) and a settings save
+// that failed are always reported.
 // The fallbacks it takes quietly (settings file missing, picture not loadable, music not playable,
 // working folder refused) are told too when QUILLARO_VERBOSE=1 is in its environment, so a user
 // can find out why the floor is black or the music silent.

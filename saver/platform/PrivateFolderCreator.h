@@ -7,14 +7,14 @@
 
 namespace quillaro {
 
-// Creates folder (and missing parents, each mode 0700) when needed. True when folder then is a
-// folder, not a symbolic link, owned by this user and not writable by group or others (write
-// bits for them are taken away from a folder of ours).
-bool createPrivateFolder(const std::filesystem::path& folder);
+// Creates folder (and missing parents, each mode 0700) when needed. Succeeds when folder then
+// is a folder, not a symbolic link, owned by this user and not writable by group or others
+// (write bits for them are taken away from a folder of ours).
+[[nodiscard]] Result<void, SystemError> createPrivateFolder(const std::filesystem::path& folder);
 
 class PrivateFolderCreator : public FolderCreator {
 public:
-    bool createPrivateFolder(const std::filesystem::path& folder) override {
+    Result<void, SystemError> createPrivateFolder(const std::filesystem::path& folder) override {
         return quillaro::createPrivateFolder(folder);
     }
 };

@@ -1,7 +1,7 @@
 #include "ProgramInfo.h"
 
-#include "AsciiCase.h"
-#include "Utf8.h"
+#include "common/AsciiCase.h"
+#include "common/Utf8.h"
 
 #include <filesystem>
 #include <system_error>

@@ -2,7 +2,7 @@
 // the mode letter read from that line, and the files that lie beside the program.
 #pragma once
 
-#include "ProgramNames.h"
+#include "common/ProgramNames.h"
 
 #include <string>
 #include <string_view>

@@ -3,7 +3,7 @@
 // form can tear down as it does when the renderer has gone: music stopped, cursor given back.
 #pragma once
 
-#include "FileDescriptor.h"
+#include "common/FileDescriptor.h"
 
 #include <QObject>
 #include <QSocketNotifier>

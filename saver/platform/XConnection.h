@@ -2,8 +2,8 @@
 // process's own, so an X protocol error outside a trap is counted instead of ending the program.
 #pragma once
 
-#include "Passkey.h"
-#include "Result.h"
+#include "common/Passkey.h"
+#include "common/Result.h"
 
 #include <X11/Xlib.h>
 

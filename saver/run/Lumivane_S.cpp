@@ -1,8 +1,8 @@
 #include "Lumivane_S.h"
 
-#include "AsciiCase.h"
-#include "HandoffPath.h"
 #include "ScreenPictureService.h"
+#include "common/AsciiCase.h"
+#include "common/HandoffPath.h"
 #include "music/Lumivane_BGM.h"
 #include "platform/FileLock.h"
 #include "platform/Notices.h"
@@ -176,13 +176,13 @@ void Lumivane_S::startMusic() {
     switch (music_) {
     case Music::Cd:
         OpenCdAudio();
-        if (LastApiResult != 0)
+        if (!LastMciCallSucceeded())
             reportFallback("no CD drive could be opened; the run goes on in silence");
         timer2_.start(); // playback begins at a later tick
         break;
     case Music::Wav:
         PlayWav(); // loops by itself
-        if (LastApiResult != 1)
+        if (!LastSoundCallSucceeded())
             reportFallback("the music file " + file +
                            " does not play (no sound output, or not a WAV SDL can read)");
         break;

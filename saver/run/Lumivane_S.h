@@ -10,10 +10,10 @@
 // driver) keeps its window and the keyboard, and is ended so that the desktop comes back.
 #pragma once
 
-#include "FileDescriptor.h"
 #include "PictureService.h"
-#include "ProgramNames.h"
 #include "RunStart.h"
+#include "common/FileDescriptor.h"
+#include "common/ProgramNames.h"
 #include "graphics/Image24.h"
 #include "platform/ProgramEnd.h"
 #include "platform/SaverServices.h"

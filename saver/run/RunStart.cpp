@@ -1,7 +1,7 @@
 #include "RunStart.h"
 
-#include "HandoffPath.h"
 #include "capture/Lumivane_C.h"
+#include "common/HandoffPath.h"
 #include "graphics/Raster.h"
 #include "platform/Notices.h"
 #include "settings/Conversions.h"
@@ -86,9 +86,8 @@ void RunStart::preparePictureFile() {
     Image24 pic2(EmptyPictureWidth, EmptyPictureHeight);
     if (auto loaded = pictures_->loadPicture(settings().ImageFile))
         pic2 = std::move(*loaded);
-    else if (reportsFallbacks())
-        reportFallback("the picture " + settings().ImageFile +
-                       " is not shown: " + pictures_->loadProblem(settings().ImageFile));
+    else
+        reportFallback("the picture " + settings().ImageFile + " is not shown: " + loaded.error());
     const int w = pic2.width();
     const int h = pic2.height();
     // Mirrored left to right at its own size: the floor mirrors it back like a reflection.
@@ -100,11 +99,11 @@ void RunStart::preparePictureFile() {
 
 void RunStart::saveForRenderer() {
     // Written only into a folder that is ours alone, so nobody can redirect the picture.
-    if (!services_.folders.createPrivateFolder(workingFolder()))
-        reportFallback("the working folder " + workingFolder().string() +
-                       " is a link or not yours alone; the floor shows no picture");
-    else if (!pictures_->savePicture(picture_.bitmap(), handoff_))
-        reportFallback("the picture could not be written to " + handoff_.string());
+    if (auto folder = services_.folders.createPrivateFolder(workingFolder()); !folder)
+        reportFallback("the floor shows no picture, the working folder is refused: " +
+                       folder.error().message());
+    else if (auto saved = pictures_->savePicture(picture_.bitmap(), handoff_); !saved)
+        reportFallback("the picture is not handed over: " + saved.error().message());
 }
 
 } // namespace quillaro

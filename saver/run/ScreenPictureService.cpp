@@ -13,12 +13,8 @@ Picture ScreenPictureService::grabDesktop() {
     return GrabDesktop();
 }
 
-std::optional<Image24> ScreenPictureService::loadPicture(const std::filesystem::path& file) {
+Result<Image24, std::string> ScreenPictureService::loadPicture(const std::filesystem::path& file) {
     return loadPictureFile(file);
-}
-
-std::string ScreenPictureService::loadProblem(const std::filesystem::path& file) {
-    return pictureProblem(file);
 }
 
 bool hostFillsItsMonitor(WindowId host) {
@@ -35,7 +31,8 @@ Image24 ScreenPictureService::samplePicture() {
     return loadEmbeddedPicture(":/run/SamplePicture.bmp").value_or(Image24{});
 }
 
-bool ScreenPictureService::savePicture(const Image24& image, const std::filesystem::path& file) {
+Result<void, SystemError> ScreenPictureService::savePicture(const Image24& image,
+                                                            const std::filesystem::path& file) {
     return saveBmp24(image, file);
 }
 

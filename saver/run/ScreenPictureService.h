@@ -12,11 +12,11 @@ bool hostFillsItsMonitor(WindowId host);
 class ScreenPictureService : public PictureService {
 public:
     Picture grabDesktop() override;
-    std::optional<Image24> loadPicture(const std::filesystem::path& file) override;
-    std::string loadProblem(const std::filesystem::path& file) override;
+    Result<Image24, std::string> loadPicture(const std::filesystem::path& file) override;
     Picture grabHostScreenshot(WindowId host) override;
     Image24 samplePicture() override;
-    bool savePicture(const Image24& image, const std::filesystem::path& file) override;
+    Result<void, SystemError> savePicture(const Image24& image,
+                                          const std::filesystem::path& file) override;
 };
 
 } // namespace quillaro

@@ -1,9 +1,9 @@
 #include "ProfileString.h"
 
-#include "AsciiCase.h"
-#include "AtomicFile.h"
-#include "RegularFile.h"
-#include "Utf8.h"
+#include "common/AsciiCase.h"
+#include "common/AtomicFile.h"
+#include "common/RegularFile.h"
+#include "common/Utf8.h"
 
 #include <cstdio>
 #include <fstream>
@@ -18,14 +18,6 @@ constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
-}
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
 }
 
 // One line of the file: where its bytes lie and what it means.
@@ -111,14 +103,20 @@ std::string_view unquoted(std::string_view value) {
 enum class ReadResult { Ok, Missing, Unreadable };
 
 // The whole file when it is a regular file of acceptable size; never blocks on a FIFO or device.
+// Unreadable leaves the reason in errno.
 ReadResult readWholeFile(const std::filesystem::path& path, std::string& out, struct stat& info) {
     auto file = RegularFile::open(path);
-    if (!file)
+    if (!file) {
+        if (file.error() == RegularFile::Problem::NotRegular)
+            errno = EINVAL; // the open worked; there is just no file of text to read
         return file.error() == RegularFile::Problem::Missing ? ReadResult::Missing
                                                              : ReadResult::Unreadable;
+    }
     info = file->info();
-    if (static_cast<unsigned long long>(info.st_size) > MaxProfileFileBytes)
+    if (static_cast<unsigned long long>(info.st_size) > MaxProfileFileBytes) {
+        errno = EFBIG;
         return ReadResult::Unreadable;
+    }
     out.clear();
     char buffer[65536];
     for (;;) {
@@ -128,8 +126,10 @@ ReadResult readWholeFile(const std::filesystem::path& path, std::string& out, st
         if (n == 0)
             return ReadResult::Ok;
         out.append(buffer, static_cast<std::size_t>(n));
-        if (out.size() > MaxProfileFileBytes) // grew while we read
+        if (out.size() > MaxProfileFileBytes) { // grew while we read
+            errno = EFBIG;
             return ReadResult::Unreadable;
+        }
     }
 }
 
@@ -223,44 +223,60 @@ std::optional<std::string> withProfileString(std::string_view text, std::string_
     return updated;
 }
 
-bool writePrivateProfileString(std::string_view section, std::string_view key,
-                               std::string_view value, const std::filesystem::path& file) {
+Result<void, SystemError> writePrivateProfileString(std::string_view section, std::string_view key,
+                                                    std::string_view value,
+                                                    const std::filesystem::path& file) {
     const ProfileEntry entry{key, value};
     return writePrivateProfileStrings(section, {&entry, 1}, file);
 }
 
-bool writePrivateProfileStrings(std::string_view section, std::span<const ProfileEntry> entries,
-                                const std::filesystem::path& file) {
+Result<void, SystemError> writePrivateProfileStrings(std::string_view section,
+                                                     std::span<const ProfileEntry> entries,
+                                                     const std::filesystem::path& file) {
     // Keep a symbolic link a link: replace the file it points to.
     std::error_code error;
     std::filesystem::path target = file;
     if (std::filesystem::is_symlink(file, error)) {
         target = std::filesystem::canonical(file, error);
         if (error)
-            return false;
+            return systemFailure("cannot follow the link", file, error.value());
     }
 
     std::string text;
     struct stat info {};
     ReadResult read = readWholeFile(target, text, info);
     if (read == ReadResult::Unreadable)
-        return false;
+        return systemFailure("cannot read the settings in", target);
 
     // Each entry edits what the ones before it left, as one write after another would; one that
     // would break the layout is left out and the others still go in.
-    bool allTaken = true;
+    std::optional<std::string_view> refused;
     std::string updated = text;
     for (const ProfileEntry& entry : entries) {
         if (auto next = withProfileString(updated, section, entry.key, entry.value))
             updated = std::move(*next);
-        else
-            allTaken = false;
+        else if (!refused)
+            refused = entry.key;
     }
-    if (updated == text) // nothing changes: the file (or its absence) stays as it was
-        return allTaken;
-    return replaceFileAtomically(target, updated, newFileMode(),
-                                 read == ReadResult::Ok ? &info : nullptr) &&
-           allTaken;
+    if (updated != text) { // else the file (or its absence) stays as it was
+        auto replaced = replaceFileAtomically(target, updated, newFileMode(),
+                                              read == ReadResult::Ok ? &info : nullptr);
+        if (!replaced)
+            return replaced;
+    }
+    if (refused)
+        return systemFailure("the key \"" + std::string(*refused) +
+                                 "\" or its value would break the lines of",
+                             target, EINVAL);
+    return {};
+}
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
 }
 
 } // namespace quillaro

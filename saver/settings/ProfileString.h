@@ -14,6 +14,8 @@
 // or are larger than MaxProfileFileBytes are treated as unreadable, never waited on.
 #pragma once
 
+#include "common/SystemError.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <optional>
@@ -31,11 +33,12 @@ std::string getPrivateProfileString(std::string_view section, std::string_view k
                                     std::string_view defaultValue, std::size_t size,
                                     const std::filesystem::path& file);
 
-// Sets key in section of file to value. False, with the file as it was, when the file cannot be
+// Sets key in section of file to value. Fails, with the file as it was, when the file cannot be
 // read or replaced, or when a name or the value would break the line layout (a line break or
 // NUL anywhere, '=' in the key or '[' at its start, ']' in the section, an empty name).
-bool writePrivateProfileString(std::string_view section, std::string_view key,
-                               std::string_view value, const std::filesystem::path& file);
+[[nodiscard]] Result<void, SystemError>
+writePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
+                          const std::filesystem::path& file);
 
 struct ProfileEntry {
     std::string_view key;
@@ -45,10 +48,15 @@ struct ProfileEntry {
 // Sets several keys of one section in ONE replacement of the file: on success the file holds
 // exactly what the single writes in this order would have left; when it cannot be replaced it
 // stays as it was, never with some keys changed and others not. An entry the single write would
-// refuse is left out and the others still go in; the result is then false. The file is not
-// touched when nothing in it changes.
-bool writePrivateProfileStrings(std::string_view section, std::span<const ProfileEntry> entries,
-                                const std::filesystem::path& file);
+// refuse is left out and the others still go in; the result then names the first such key. The
+// file is not touched when nothing in it changes.
+[[nodiscard]] Result<void, SystemError>
+writePrivateProfileStrings(std::string_view section, std::span<const ProfileEntry> entries,
+                           const std::filesystem::path& file);
+
+// text without the blanks (spaces and tabs) at its ends, which do not count around names and
+// values.
+std::string_view trimmed(std::string_view text);
 
 // The profile text with key in section set to value, as a write would leave the file; nothing
 // when a name or the value would break the line layout.

@@ -2,10 +2,10 @@
 
 #include "Conversions.h"
 #include "ProfileString.h"
-#include "RegularFile.h"
 #include "Settings.h"
 #include "SettingsLocation.h"
-#include "Utf8.h"
+#include "common/RegularFile.h"
+#include "common/Utf8.h"
 #include "platform/Notices.h"
 #include "platform/ProgramInfo.h"
 
@@ -101,11 +101,12 @@ std::string ReadIniString(std::string_view section, std::string_view key, const 
 void WriteIniString(std::string_view section, std::string_view key, std::string_view value,
                     const std::string& file) {
     const IniEntry entry{key, value};
-    WriteIniStrings(section, {&entry, 1}, file);
+    static_cast<void>(WriteIniStrings(section, {&entry, 1}, file));
 }
 
-bool WriteIniStrings(std::string_view section, std::span<const IniEntry> entries,
-                     const std::string& file) {
+Result<void, SystemError> WriteIniStrings(std::string_view section,
+                                          std::span<const IniEntry> entries,
+                                          const std::string& file) {
     std::vector<ProfileEntry> cut;
     cut.reserve(entries.size());
     for (const IniEntry& entry : entries)

@@ -4,6 +4,8 @@
 // dialog and the entry share.
 #pragma once
 
+#include "common/SystemError.h"
+
 #include <span>
 #include <string>
 #include <string_view>
@@ -33,9 +35,10 @@ struct IniEntry {
 };
 // Writes several values of one section in one replacement of the file: the file ends up exactly
 // as the WriteIniString calls in this order would leave it, or, when it cannot be written, as it
-// was. True when every value went in.
-bool WriteIniStrings(std::string_view section, std::span<const IniEntry> entries,
-                     const std::string& file);
+// was. Fails, with the reason, when a value did not go in.
+[[nodiscard]] Result<void, SystemError> WriteIniStrings(std::string_view section,
+                                                        std::span<const IniEntry> entries,
+                                                        const std::string& file);
 
 // True when path (less one trailing '/') names a regular file that can be opened for reading.
 bool FileExists(const std::string& path);

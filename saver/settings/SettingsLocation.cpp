@@ -1,7 +1,7 @@
 #include "SettingsLocation.h"
 
 #include "SettingsFile.h"
-#include "XdgFolder.h"
+#include "common/XdgFolder.h"
 #include "platform/PosixFolderAccess.h"
 #include "platform/PrivateFolderCreator.h"
 #include "platform/ProgramInfo.h"
@@ -67,11 +67,11 @@ SettingsLocation locateSettings(const std::string& programFolder) {
                           std::getenv("HOME"), packagePlaces());
 }
 
-bool prepareSettingsFolder(const SettingsLocation& location) {
+Result<void, SystemError> prepareSettingsFolder(const SettingsLocation& location) {
     if (location.writeFile.empty())
-        return false;
+        return systemFailure("there is no place for a settings file", {}, ENOENT);
     if (location.personalFolder.empty())
-        return true;
+        return {};
     return createPrivateFolder(location.personalFolder);
 }
 

@@ -7,6 +7,7 @@
 // left beside the program). The file's format, keys and rules stay the same wherever it lives.
 #pragma once
 
+#include "common/SystemError.h"
 #include "platform/FolderAccess.h"
 
 #include <string>
@@ -41,7 +42,7 @@ SettingsLocation locateSettings(const std::string& programFolder, const FolderAc
 SettingsLocation locateSettings(const std::string& programFolder);
 
 // Makes the user's own settings folder (mode 0700, parents as needed) when writeFile lies in it.
-// True when writeFile's folder is there to write into.
-bool prepareSettingsFolder(const SettingsLocation& location);
+// Succeeds when writeFile's folder is there to write into.
+[[nodiscard]] Result<void, SystemError> prepareSettingsFolder(const SettingsLocation& location);
 
 } // namespace quillaro

@@ -1,6 +1,6 @@
 #include "DisplayMode.h"
 
-#include "WindowNumber.h"
+#include "common/WindowNumber.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #include "Lumivane_B.h"
 
 #include "DisplayMode.h"
-#include "HandoffPath.h"
-#include "Utf8.h"
+#include "common/HandoffPath.h"
+#include "common/Utf8.h"
 #include "dialog/Lumivane_P.h"
 #include "platform/Notices.h"
 #include "run/Lumivane_S.h"
@@ -37,7 +37,7 @@ LoadedForm displayMain(SaverServices& services, const Handovers& handovers, Wind
                       "window id in decimal or 0x hex");
         return endHere(services, ExitQuietly);
     }
-    services.folders.createPrivateFolder(workingFolder());
+    static_cast<void>(services.folders.createPrivateFolder(workingFolder())); // as in Main
     LoadSettings(services.program.folder);
     const std::string renderer = RendererPath(services.program.folder);
     if (!FileExists(renderer)) {
@@ -84,8 +84,9 @@ LoadedForm Main(SaverServices& services, const Handovers& handovers) {
         return keepOrEnd(services, handovers.preview(services, handle));
     }
 
-    // A folder that cannot be made is no reason to stop: writing the picture fails later.
-    services.folders.createPrivateFolder(workingFolder());
+    // A folder that cannot be made is no reason to stop: the run form tries again before it
+    // writes the picture, and says why it cannot.
+    static_cast<void>(services.folders.createPrivateFolder(workingFolder()));
     LoadSettings(services.program.folder);
 
     const std::string renderer = RendererPath(services.program.folder);

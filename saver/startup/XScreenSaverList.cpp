@@ -1,7 +1,7 @@
 #include "XScreenSaverList.h"
 
-#include "AtomicFile.h"
-#include "XdgFolder.h"
+#include "common/AtomicFile.h"
+#include "common/XdgFolder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -163,7 +163,7 @@ ListOutcome AddToXScreenSaver(const std::filesystem::path& userFile,
     const auto listed = WithQuillaroListed(*text);
     if (!listed)
         return ListOutcome::AlreadyListed;
-    const bool written =
+    const auto written =
         replaceFileAtomically(userFile, *listed, 0644, exists ? &existing : nullptr);
     return written ? ListOutcome::Added : ListOutcome::Failed;
 }

@@ -5,7 +5,7 @@
 #include <QScreen>
 #include <gtest/gtest.h>
 // Xlib after GoogleTest: Xlib's macro None would break GoogleTest's own headers.
-#include "PrimaryMonitor.h"
+#include "common/PrimaryMonitor.h"
 #include "XvfbServer.h"
 #include "capture/Lumivane_C.h"
 #include "platform/XConnection.h"

@@ -1,5 +1,5 @@
 // The owner of a file descriptor: exactly one close, whoever ends up holding it.
-#include "FileDescriptor.h"
+#include "common/FileDescriptor.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,7 +1,7 @@
-#include "HandoffPath.h"
+#include "common/HandoffPath.h"
 
-#include "PrivateFolder.h"
 #include "TempDir.h"
+#include "common/PrivateFolder.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Opening a file for reading only when it is a regular file, and saying why not otherwise.
-#include "RegularFile.h"
+#include "common/RegularFile.h"
 
 #include "TempDir.h"
 

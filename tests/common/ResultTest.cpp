@@ -1,5 +1,5 @@
 // The result of a creation that can fail: a value, or the reason there is none.
-#include "Result.h"
+#include "common/Result.h"
 
 #include <gtest/gtest.h>
 #include <memory>

@@ -10,21 +10,26 @@
 #include "dialog/Choosers.h"
 #include "dialog/DialogDrawing.h"
 #include "graphics/QtImageConversion.h"
+#include "platform/Notices.h"
 #include "platform/ProgramInfo.h"
 #include "settings/SettingsFile.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QTest>
 #include <csignal>
+#include <cstring>
 #include <deque>
 #include <gtest/gtest.h>
+#include <map>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
 using namespace quillaro;
@@ -52,12 +57,24 @@ struct FakeChooser : FileChooser {
     }
 };
 
-// Keeps the addresses and the application's pointer at the moment each was opened.
-struct FakeUrls : UrlOpener {
+// Takes the desktop's place for web addresses while it lives, and keeps the addresses and the
+// application's pointer at the moment each was opened.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
     std::vector<QString> opened;
     std::vector<Qt::CursorShape> pointerMeanwhile;
-    void openUrl(const QString& url) override {
-        opened.push_back(url);
+    UrlCatcher() {
+        for (const char* scheme : {"https", "file"})
+            QDesktopServices::setUrlHandler(scheme, this, "open");
+    }
+    ~UrlCatcher() override {
+        for (const char* scheme : {"https", "file"})
+            QDesktopServices::unsetUrlHandler(scheme);
+    }
+public slots:
+    void open(const QUrl& url) {
+        opened.push_back(url.toString(QUrl::FullyEncoded));
         const QCursor* cursor = QGuiApplication::overrideCursor();
         pointerMeanwhile.push_back(cursor ? cursor->shape() : Qt::ArrowCursor);
     }
@@ -98,7 +115,7 @@ protected:
     Settings s; // as LoadSettings leaves it without a settings file
     FakeZoom zoom;
     FakeChooser files;
-    FakeUrls urls;
+    UrlCatcher urls;
     FakePointer pointer;
     QUrl link;
     std::unique_ptr<Lumivane_P> dialog;
@@ -114,8 +131,8 @@ protected:
         // The widget the pointer was over belongs to the dialog this one replaces.
         dialog.reset();
         pointer.under = nullptr;
-        dialog = std::make_unique<Lumivane_P>(
-            s, location, Lumivane_P::Platform{pointer, zoom, files, urls}, link);
+        dialog = std::make_unique<Lumivane_P>(s, location,
+                                              Lumivane_P::Platform{pointer, zoom, files}, link);
         dialog->Form_Load();
         dialog->show();
         if (!QTest::qWaitForWindowExposed(dialog.get()))
@@ -174,54 +191,41 @@ TEST_F(Dialog, LaysOutEveryControlWithItsTextAndFont) {
     EXPECT_EQ(d.size(), QSize(393, 400));
     EXPECT_EQ(d.windowIcon().pixmap(32, 32).size(), QSize(32, 32));
 
-    const struct {
-        const char* name;
-        const char* parent;
-        QRect place; // a width of 0: sized to its text from the top-left corner
-        const char* text;
-    } table[] = {
-        {"Pic_B", "Lumivane_P", {20, 48, 353, 113}, nullptr},
-        {"Image1(1)", "Pic_B", {8, 16, 95, 22}, nullptr},
-        {"lbl(0)", "Pic_B", {8, 20, 95, 13}, "写真の選択"},
-        {"Img_Cap(0)", "Pic_B", {120, 20, 13, 13}, nullptr},
-        {"lbl_Cap(0)", "Pic_B", {136, 20, 0, 0}, "ﾃﾞｽｸﾄｯﾌﾟ画面"},
-        {"Img_Cap(1)", "Pic_B", {120, 36, 13, 13}, nullptr},
-        {"lbl_Cap(1)", "Pic_B", {136, 36, 0, 0}, "画像ﾌｧｲﾙを指定"},
-        {"Cmd_Pic", "Pic_B", {236, 28, 29, 25}, nullptr},
-        {"lbl(3)", "Pic_B", {272, 16, 0, 0}, "<preview>"},
-        {"Display", "Pic_B", {272, 32, 68, 68}, nullptr},
-        {"lbl_Pname", "Pic_B", {8, 56, 257, 45}, ""},
-        {"Pic_C", "Lumivane_P", {20, 168, 353, 149}, nullptr},
-        {"Image1(0)", "Pic_C", {8, 16, 95, 22}, nullptr},
-        {"lbl(15)", "Pic_C", {8, 20, 95, 13}, "BGM"},
-        {"Img_BGM(1)", "Pic_C", {16, 44, 13, 13}, nullptr},
-        {"lbl_BGM(1)", "Pic_C", {32, 44, 0, 0}, "音楽CD"},
-        {"BGM_Repeat", "Pic_C", {84, 40, 41, 20}, nullptr},
-        {"lbl(14)", "Pic_C", {128, 44, 0, 0}, "曲目をﾘﾋﾟｰﾄ"},
-        {"Img_BGM(0)", "Pic_C", {16, 60, 13, 13}, nullptr},
-        {"lbl_BGM(0)", "Pic_C", {32, 60, 0, 0}, "なし"},
-        {"Img_BGM(2)", "Pic_C", {16, 76, 13, 13}, nullptr},
-        {"lbl_BGM(2)", "Pic_C", {32, 76, 0, 0}, "MP3、WAV"},
-        {"Cmd_File", "Pic_C", {32, 92, 29, 25}, nullptr},
-        {"lbl_Fname", "Pic_C", {64, 92, 277, 41}, ""},
-        {"Cmd_Set", "Lumivane_P", {208, 328, 81, 25}, nullptr},
-        {"Cmd_Can", "Lumivane_P", {292, 328, 81, 25}, nullptr},
-        {"lbl(7)", "Lumivane_P", {20, 348, 0, 0}, nullptr},
-        {"lbl_URL", "Lumivane_P", {20, 364, 0, 0}, nullptr},
-    };
-    for (const auto& c : table) {
-        SCOPED_TRACE(c.name);
-        QWidget& w = control(c.name);
-        EXPECT_EQ(w.parentWidget()->objectName(), c.parent);
-        if (c.place.width() == 0) {
-            EXPECT_EQ(w.pos(), c.place.topLeft());
-            EXPECT_EQ(w.size(), w.sizeHint()); // fits its text
-        } else {
-            EXPECT_EQ(w.geometry(), c.place);
+    // The rules the layout keeps: each control inside its parent, no two siblings overlapping
+    // (but a heading's text on its plate), every label whole in the dialog's font.
+    const std::map<std::string, const char*> texts = {{"lbl(0)", "写真の選択"},
+                                                      {"lbl_Cap(0)", "ﾃﾞｽｸﾄｯﾌﾟ画面"},
+                                                      {"lbl_Cap(1)", "画像ﾌｧｲﾙを指定"},
+                                                      {"lbl(3)", "<preview>"},
+                                                      {"lbl(15)", "BGM"},
+                                                      {"lbl_BGM(1)", "音楽CD"},
+                                                      {"lbl(14)", "曲目をﾘﾋﾟｰﾄ"},
+                                                      {"lbl_BGM(0)", "なし"},
+                                                      {"lbl_BGM(2)", "MP3、WAV"}};
+    std::vector<QWidget*> placed;
+    for (QWidget* w : d.findChildren<QWidget*>()) {
+        const std::string name = w->objectName().toStdString();
+        const QWidget* parent = w->parentWidget();
+        if (name.empty() ||
+            (parent != &d && parent->objectName() != "Pic_B" && parent->objectName() != "Pic_C"))
+            continue; // a part of a Qt control, not one of the dialog's
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(parent->rect().contains(w->geometry()));
+        for (const QWidget* other : placed) {
+            const bool heading =
+                name.starts_with("lbl(") && other->objectName().startsWith("Image1");
+            if (other->parentWidget() == parent && !heading) {
+                EXPECT_FALSE(w->geometry().intersects(other->geometry()))
+                    << other->objectName().toStdString();
+            }
         }
-        if (auto* label = qobject_cast<QLabel*>(&w); label && c.name[0] == 'l') {
-            if (c.text) {
-                EXPECT_EQ(label->text(), QString::fromUtf8(c.text));
+        placed.push_back(w);
+        if (auto* label = qobject_cast<QLabel*>(w); label && name[0] == 'l') {
+            if (texts.count(name)) {
+                EXPECT_EQ(label->text(), QString::fromUtf8(texts.at(name)));
+            }
+            if (!label->wordWrap()) {
+                EXPECT_GE(label->width(), label->sizeHint().width()); // its text fits
             }
             EXPECT_EQ(label->font().family(), "IPAPGothic");
             EXPECT_EQ(label->font().pixelSize(), 13);
@@ -229,6 +233,7 @@ TEST_F(Dialog, LaysOutEveryControlWithItsTextAndFont) {
             EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(Qt::black));
         }
     }
+    EXPECT_EQ(placed.size(), 28u);
     EXPECT_TRUE(control<QLabel>("lbl(7)").text().endsWith("ver.1.0.0"));
     for (const char* heading : {"lbl(0)", "lbl(15)"})
         EXPECT_EQ(control<QLabel>(heading).alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
@@ -600,11 +605,26 @@ TEST_F(Dialog, AFailedSaveLeavesTheFileWholeAndStillCloses) {
     getrlimit(RLIMIT_FSIZE, &old);
     const rlimit tight{before.size() + 20, old.rlim_max};
     setrlimit(RLIMIT_FSIZE, &tight);
+    unsetenv(VerboseVariable); // said whether or not the user asked for the fallbacks
+    int pipeEnds[2];           // not a file, so the size limit leaves standard error alone
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    const int standardError = dup(2);
+    dup2(pipeEnds[1], 2);
     click("Cmd_Set");
+    dup2(standardError, 2);
+    close(standardError);
+    close(pipeEnds[1]);
+    char told[1024] = {};
+    (void)!read(pipeEnds[0], told, sizeof told - 1);
+    close(pipeEnds[0]);
     setrlimit(RLIMIT_FSIZE, &old);
     sigaction(SIGXFSZ, &previous, nullptr);
 
     EXPECT_EQ(readFile(ini), before);
+    EXPECT_EQ(std::string(told),
+              "Quillaro.scr: the settings are not saved, the file stays as it was: cannot "
+              "write the new content of " +
+                  ini.string() + ": " + std::strerror(EFBIG) + "\n");
     EXPECT_TRUE(d.isUnloaded());
     EXPECT_FALSE(d.isVisible());
 }
@@ -675,3 +695,5 @@ TEST_F(Dialog, TheLinkOpensItsTargetWithTheBusyPointerMeanwhile) {
     click("lbl_URL");
     EXPECT_EQ(urls.opened.size(), 1u);
 }
+
+#include "Lumivane_PTest.moc"

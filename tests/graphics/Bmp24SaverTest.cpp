@@ -179,7 +179,7 @@ TEST(Bmp24Saver, UnwritableFolderFailsAndKeepsTheOldFile) {
     chmod(dir.path().c_str(), 0755);
     chmod(folder.c_str(), 0555);
 
-    const int code = inChild([&] { return saveBmp24(gradient(5, 5, 9), target); }, true);
+    const int code = inChild([&] { return saveBmp24(gradient(5, 5, 9), target).ok(); }, true);
     chmod(folder.c_str(), 0755);
     if (code == 3)
         GTEST_SKIP() << "cannot become an ordinary user to be refused by the folder";
@@ -200,7 +200,7 @@ TEST(Bmp24Saver, FailingHalfwayKeepsTheOldFileAndRemovesTheTemporary) {
             signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{100000, 100000};
             setrlimit(RLIMIT_FSIZE, &limit);
-            return saveBmp24(gradient(400, 300), target);
+            return saveBmp24(gradient(400, 300), target).ok();
         },
         false);
     EXPECT_EQ(code, 1);

@@ -69,7 +69,7 @@ TEST(PictureFile, BmpLoadsPixelForPixelTopRowFirst) {
     TempDir dir;
     const QImage made = quarters(37, 21); // odd width: rows are padded in the file
     ASSERT_TRUE(made.save(QString::fromStdString((dir / "p.bmp").string()), "BMP"));
-    const std::optional<Image24> loaded = loadPictureFile(dir / "p.bmp");
+    const auto loaded = loadPictureFile(dir / "p.bmp");
     ASSERT_TRUE(loaded);
     ASSERT_EQ(loaded->width(), 37);
     ASSERT_EQ(loaded->height(), 21);
@@ -92,7 +92,7 @@ TEST(PictureFile, JpegLoadsAtItsSizeWithItsColoursWhateverItsName) {
     fs::copy_file(dir / "p.jpg", dir / "named-like-a.bmp");
     for (const char* name : {"p.jpg", "named-like-a.bmp"}) {
         SCOPED_TRACE(name);
-        const std::optional<Image24> loaded = loadPictureFile(dir / name);
+        const auto loaded = loadPictureFile(dir / name);
         ASSERT_TRUE(loaded);
         EXPECT_EQ(loaded->width(), 640);
         EXPECT_EQ(loaded->height(), 480);
@@ -125,7 +125,7 @@ TEST(PictureFile, APngLoadsWithItsTransparentPartsBlack) {
     made.setPixel(1, 1, qRgba(250, 250, 250, 0)); // fully transparent, whatever its colour
     made.setPixel(6, 1, qRgba(200, 100, 0, 128)); // half transparent
     ASSERT_TRUE(made.save(QString::fromStdString((dir / "p.png").string()), "PNG"));
-    const std::optional<Image24> loaded = loadPictureFile(dir / "p.png");
+    const auto loaded = loadPictureFile(dir / "p.png");
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->width(), 8);
     EXPECT_EQ(loaded->pixel(1, 1), (Rgb{0, 0, 0}));
@@ -140,7 +140,7 @@ TEST(PictureFile, AJpegLiesAsItsOrientationTagSays) {
         quarters(64, 48).save(QString::fromStdString((dir / "flat.jpg").string()), "JPEG", 95));
     // The camera was turned a quarter clockwise: the stored picture must be turned that way.
     writeFile(dir / "phone.jpg", withOrientation(readFile(dir / "flat.jpg"), 6));
-    const std::optional<Image24> loaded = loadPictureFile(dir / "phone.jpg");
+    const auto loaded = loadPictureFile(dir / "phone.jpg");
     ASSERT_TRUE(loaded);
     ASSERT_EQ(loaded->width(), 48);
     ASSERT_EQ(loaded->height(), 64);
@@ -168,7 +168,7 @@ TEST(PictureFile, PicturesBeyondTheLimitsAreScaledDownWithTheirAspect) {
         SCOPED_TRACE(format);
         const fs::path file = dir / (std::string("wide.") + format);
         ASSERT_TRUE(wide.save(QString::fromStdString(file.string()), format));
-        const std::optional<Image24> loaded = loadPictureFile(file);
+        const auto loaded = loadPictureFile(file);
         ASSERT_TRUE(loaded);
         EXPECT_EQ(loaded->width(), 4096);
         EXPECT_EQ(loaded->height(), 20);
@@ -192,7 +192,7 @@ TEST(PictureFile, APictureAtTheSideLimitStillLoads) {
     TempDir dir;
     const QImage made = quarters(quillaro::MaxPictureFileSide, 2);
     ASSERT_TRUE(made.save(QString::fromStdString((dir / "long.bmp").string()), "BMP"));
-    const std::optional<Image24> loaded = loadPictureFile(dir / "long.bmp");
+    const auto loaded = loadPictureFile(dir / "long.bmp");
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->width(), quillaro::MaxPictureFileSide);
     EXPECT_EQ(loaded->height(), 2);

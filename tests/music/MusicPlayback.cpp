@@ -1,8 +1,8 @@
 #include "MusicPlayback.h"
 
-#include "FileDescriptor.h"
 #include "FileText.h"
 #include "ToneAnalysis.h"
+#include "common/FileDescriptor.h"
 #include "music/Lumivane_BGM.h"
 #include "settings/Settings.h"
 

@@ -57,6 +57,7 @@ TEST(Package, HoldsBothProgramsTheCommandTheMenuEntryAndItsDocuments) {
         {"/usr/share/doc/quillaro/docs/screenshot.png", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/docs/dialog.png", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/docs/xscreensaver.png", "-rw-r--r--"},
+        {"/usr/share/doc/quillaro/docs/two-monitors.png", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/copyright", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/changelog.gz", "-rw-r--r--"},
         {"/usr/share/doc/quillaro/examples/quillaro-xss-lock.desktop", "-rw-r--r--"},

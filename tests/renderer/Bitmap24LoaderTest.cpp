@@ -1,8 +1,8 @@
 #include "Bitmap24Loader.h"
 
-#include "Bmp24.h"
-#include "Bmp24Writer.h"
 #include "TempDir.h"
+#include "common/Bmp24.h"
+#include "common/Bmp24Writer.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // What the renderer shows on its floor: the hand-off picture mirrored left to right, or a
 // flat grey floor when there is no usable picture.
-#include "Bmp24.h"
-#include "Bmp24Writer.h"
 #include "FileText.h"
 #include "RendererRun.h"
+#include "common/Bmp24.h"
+#include "common/Bmp24Writer.h"
 
 #include <algorithm>
 #include <cmath>

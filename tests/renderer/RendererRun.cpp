@@ -1,6 +1,6 @@
 #include "RendererRun.h"
 
-#include "Bmp24Writer.h"
+#include "common/Bmp24Writer.h"
 
 #include <X11/Xlib.h>
 #include <cmath>

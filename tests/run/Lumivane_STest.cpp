@@ -6,8 +6,8 @@
 #include "FakeMciChannel.h"
 #include "FakeSaverServices.h"
 #include "FakeWaveSound.h"
-#include "HandoffPath.h"
 #include "TempDir.h"
+#include "common/HandoffPath.h"
 #include "music/Lumivane_BGM.h"
 #include "settings/Settings.h"
 
@@ -53,21 +53,22 @@ struct FakePictures : PictureService {
         log.push_back("grab desktop");
         return desktop;
     }
-    std::optional<Image24> loadPicture(const std::filesystem::path& file) override {
+    Result<Image24, std::string> loadPicture(const std::filesystem::path& file) override {
         log.push_back("load " + file.string());
         auto found = files.find(file);
         if (found == files.end())
-            return std::nullopt;
+            return failure(std::string("it does not exist"));
         return found->second;
     }
     Picture screenshot;
     Image24 sample = pattern(5, 4);
     Picture grabHostScreenshot(WindowId) override { return screenshot; }
     Image24 samplePicture() override { return sample; }
-    bool savePicture(const Image24& image, const std::filesystem::path& file) override {
+    Result<void, SystemError> savePicture(const Image24& image,
+                                          const std::filesystem::path& file) override {
         log.push_back("save " + file.string());
         saved[file] = image;
-        return true;
+        return {};
     }
 };
 

@@ -289,7 +289,8 @@ TEST_F(ProfileString, SeveralKeysGoInAsTheSingleWritesWouldLeaveThem) {
     const auto single = dir / "single.ini";
     writeFile(single, before);
     for (const ProfileEntry& entry : entries)
-        writePrivateProfileString("Section", entry.key, entry.value, single);
+        EXPECT_EQ(writePrivateProfileString("Section", entry.key, entry.value, single).ok(),
+                  entry.key != "bad");
     writeFile(ini, before);
     // The refused entry is left out and reported; the others go in, in order.
     EXPECT_FALSE(writePrivateProfileStrings("Section", entries, ini));

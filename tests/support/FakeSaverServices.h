@@ -44,12 +44,14 @@ struct FakeFolders : FolderCreator {
     bool result = false;            // a folder that cannot be made, unless a test says otherwise
     std::function<void()> onCreate; // lets a test look at the moment of the call
     explicit FakeFolders(Log& l) : log(l) {}
-    bool createPrivateFolder(const std::filesystem::path& folder) override {
+    Result<void, SystemError> createPrivateFolder(const std::filesystem::path& folder) override {
         log.push_back("folder");
         created = folder;
         if (onCreate)
             onCreate();
-        return result;
+        if (!result)
+            return systemFailure("cannot create the folder", folder, EACCES);
+        return {};
     }
 };
 

@@ -1,7 +1,7 @@
 #include "SdlMusicStream.h"
 
-#include "FileDescriptor.h"
 #include "SdlLibrary.h"
+#include "common/FileDescriptor.h"
 #include "music/mci/MciErrors.h"
 
 #include <cstdio>

@@ -2,9 +2,9 @@
 // a single music stream, so the file that played last owns it; any other reports "stopped".
 #pragma once
 
-#include "Passkey.h"
-#include "Result.h"
 #include "SdlAudioOutput.h"
+#include "common/Passkey.h"
+#include "common/Result.h"
 #include "music/mci/MusicStream.h"
 
 #include <memory>

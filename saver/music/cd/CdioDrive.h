@@ -7,8 +7,8 @@
 
 #include "CdDrive.h"
 #include "CdPcmPlayer.h"
-#include "Passkey.h"
-#include "Result.h"
+#include "common/Passkey.h"
+#include "common/Result.h"
 
 #include <cstdint>
 #include <memory>

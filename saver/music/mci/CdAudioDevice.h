@@ -24,7 +24,7 @@
 
 #include "CdTimeFormat.h"
 #include "MciDevice.h"
-#include "Result.h"
+#include "common/Result.h"
 
 #include <memory>
 #include <optional>

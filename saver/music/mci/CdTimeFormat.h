@@ -8,7 +8,7 @@
 // in tmsf, "1:30" is one and a half minutes in msf); each part is 0 to 255.
 #pragma once
 
-#include "Result.h"
+#include "common/Result.h"
 #include "music/cd/CdDrive.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "MusicStream.h"
-#include "Result.h"
+#include "common/Result.h"
 #include "music/cd/CdDrive.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "MciCommand.h"
 
-#include "AsciiCase.h"
 #include "MciErrors.h"
+#include "common/AsciiCase.h"
 
 namespace quillaro {
 namespace {

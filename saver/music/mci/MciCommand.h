@@ -5,7 +5,7 @@
 // carried out, and there is no window to notify.
 #pragma once
 
-#include "Result.h"
+#include "common/Result.h"
 
 #include <cstdint>
 #include <initializer_list>

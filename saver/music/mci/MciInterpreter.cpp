@@ -1,9 +1,9 @@
 #include "MciInterpreter.h"
 
-#include "AsciiCase.h"
 #include "CdAudioDevice.h"
 #include "MciErrors.h"
 #include "MpegVideoDevice.h"
+#include "common/AsciiCase.h"
 
 #include <algorithm>
 #include <array>
