@@ -223,7 +223,7 @@ void Lumivane_S::preparePictureFile() {
 
 void Lumivane_S::saveForRenderer() {
     // Written only into a folder that is ours alone, so nobody can redirect the picture.
-    if (auto folder = services_.folders.createPrivateFolder(workingFolder()); !folder)
+    if (auto folder = services_.createPrivateFolder(workingFolder()); !folder)
         reportFallback("the floor shows no picture, the working folder is refused: " +
                        folder.error().message());
     else if (auto saved = pictures_->savePicture(picture_.bitmap(), handoff_); !saved)
