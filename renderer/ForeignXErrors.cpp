@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <atomic>
+#include <cstdlib>
 
 namespace quillaro {
 namespace {
@@ -15,6 +16,14 @@ int onXError(Display* display, XErrorEvent* error) {
     if (own == 0 || error->resourceid != own || !xlibDefault)
         return 0;
     return xlibDefault(display, error); // prints the error and ends the program
+}
+
+// The X server has gone (killed, or the session ended): there is nothing left to tidy, so the
+// renderer ends at once. Xlib's own handler calls exit, whose teardown of Mesa's GLX state can
+// wait for ever on a lock that the interrupted frame still holds, leaving a renderer that never
+// ends and no screen to show it on.
+int onConnectionLost(Display*) {
+    std::_Exit(1);
 }
 
 // The one window a window property names; 0 when it names none.
@@ -38,6 +47,7 @@ Window namedWindow(Display* display, Window window, Atom property) {
 
 void ignoreForeignXErrors() {
     xlibDefault = XSetErrorHandler(onXError);
+    XSetIOErrorHandler(onConnectionLost);
 }
 
 void forgetDeadWindowManager() {

@@ -8,7 +8,8 @@
 
 namespace quillaro {
 
-// Installs the handler for every X connection of the process (Xlib has one per process). Call
+// Installs the handlers for every X connection of the process (Xlib has one per process): the
+// error handler above, and one that ends the program at once when the X server goes. Call
 // before the first connection is opened.
 void ignoreForeignXErrors();
 // Removes the root's window-manager check when the window it names has gone; nothing else.

@@ -1,19 +1,16 @@
-// Creating the working folder that holds the hand-off picture.
+// Creating the working folder that holds the hand-off picture: one call, which Main and the run
+// form make through SaverServices so that their tests can fake its outcome.
 #pragma once
 
 #include "common/SystemError.h"
 
 #include <filesystem>
+#include <functional>
 
 namespace quillaro {
 
-class FolderCreator {
-public:
-    virtual ~FolderCreator() = default;
-    // Makes sure folder exists as a folder of this user that only this user can enter (created
-    // mode 0700, parents as needed). Succeeds when it exists and is safe to write into.
-    [[nodiscard]] virtual Result<void, SystemError>
-    createPrivateFolder(const std::filesystem::path& folder) = 0;
-};
+// Makes sure folder exists as a folder of this user that only this user can enter (created mode
+// 0700, parents as needed). Succeeds when it exists and is safe to write into.
+using FolderCreator = std::function<Result<void, SystemError>(const std::filesystem::path&)>;
 
 } // namespace quillaro

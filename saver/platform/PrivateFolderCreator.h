@@ -3,7 +3,9 @@
 // hand-off picture through a symbolic link or a folder of their own.
 #pragma once
 
-#include "FolderCreator.h"
+#include "common/SystemError.h"
+
+#include <filesystem>
 
 namespace quillaro {
 
@@ -11,12 +13,5 @@ namespace quillaro {
 // is a folder, not a symbolic link, owned by this user and not writable by group or others
 // (write bits for them are taken away from a folder of ours).
 [[nodiscard]] Result<void, SystemError> createPrivateFolder(const std::filesystem::path& folder);
-
-class PrivateFolderCreator : public FolderCreator {
-public:
-    Result<void, SystemError> createPrivateFolder(const std::filesystem::path& folder) override {
-        return quillaro::createPrivateFolder(folder);
-    }
-};
 
 } // namespace quillaro

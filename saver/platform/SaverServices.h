@@ -16,7 +16,7 @@ struct SaverServices {
     const ProgramInfo& program;
     WindowLookup& windows;
     CursorDisplay& cursor;
-    FolderCreator& folders;
+    FolderCreator createPrivateFolder; // the real one: platform/PrivateFolderCreator.h
     MessageBoxService& messages;
     ProgramStarter& programs;
     ProgramEnd& end;

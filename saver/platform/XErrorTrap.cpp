@@ -53,7 +53,11 @@ unsigned long XErrorTrap::strayErrors() {
 int XErrorTrap::handle(Display* display, XErrorEvent* event) {
     for (XErrorTrap* trap = activeTrap; trap; trap = trap->previousTrap_) {
         if (trap->display_ == display) {
-            ++trap->errors_;
+            if (trap->errors_++ == 0) {
+                char text[80] = {};
+                XGetErrorText(display, event->error_code, text, sizeof text);
+                trap->firstErrorText_ = text;
+            }
             return 0;
         }
     }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <X11/Xlib.h>
+#include <string>
 
 namespace quillaro {
 
@@ -19,6 +20,9 @@ public:
     // Waits for the server to answer every request so far; true when any of them failed since
     // the trap was set or since the last call.
     bool failed();
+    // The server's name for the first error that failed() reported ("BadWindow"); empty when
+    // none failed.
+    const std::string& firstErrorText() const { return firstErrorText_; }
 
     // Makes the handler the process's own, outside any trap too; every connection calls it.
     static void catchStrayErrors();
@@ -34,6 +38,7 @@ private:
     XErrorHandler previousHandler_;
     XErrorTrap* previousTrap_;
     unsigned long errors_ = 0;
+    std::string firstErrorText_;
 };
 
 } // namespace quillaro

@@ -49,16 +49,18 @@ std::optional<PixelSize> XHostWindows::insideSize(WindowId window) {
     return PixelSize{attributes.width, attributes.height};
 }
 
-bool XHostWindows::watchDestruction(WindowId window, std::function<void()> onDestroyed) {
+Result<void, HostWindowError> XHostWindows::watchDestruction(WindowId window,
+                                                             std::function<void()> onDestroyed) {
     if (!connection_ || window == 0)
-        return false;
+        return failure(HostWindowError{"no X connection or no window to watch", window, {}});
     Display* d = connection_->display();
     {
         XErrorTrap trap(d);
         // Event masks belong to each client: this leaves the host's own selection alone.
         XSelectInput(d, window, StructureNotifyMask);
         if (trap.failed())
-            return false;
+            return failure(
+                HostWindowError{"cannot watch the window", window, trap.firstErrorText()});
     }
     watched_ = window;
     onDestroyed_ = std::move(onDestroyed);
@@ -67,17 +69,20 @@ bool XHostWindows::watchDestruction(WindowId window, std::function<void()> onDes
     // Replies read meanwhile may have brought the event in already, where the socket no longer
     // shows it: look once the event loop runs.
     QTimer::singleShot(0, notifier_.get(), [this] { readEvents(); });
-    return true;
+    return {};
 }
 
-bool XHostWindows::adopt(WindowId child, WindowId parent) {
+Result<void, HostWindowError> XHostWindows::adopt(WindowId child, WindowId parent) {
     if (!connection_ || child == 0 || parent == 0)
-        return false;
+        return failure(HostWindowError{"no X connection or no window to move into", parent, {}});
     catchUpToolkitConnection();
     Display* d = connection_->display();
     XErrorTrap trap(d);
     XReparentWindow(d, child, parent, 0, 0);
-    return !trap.failed();
+    if (trap.failed())
+        return failure(HostWindowError{"cannot move the preview into the window", parent,
+                                       trap.firstErrorText()});
+    return {};
 }
 
 void XHostWindows::readEvents() {

@@ -27,8 +27,9 @@ public:
     XHostWindows& operator=(const XHostWindows&) = delete;
 
     std::optional<PixelSize> insideSize(WindowId window) override;
-    bool watchDestruction(WindowId window, std::function<void()> onDestroyed) override;
-    bool adopt(WindowId child, WindowId parent) override;
+    Result<void, HostWindowError> watchDestruction(WindowId window,
+                                                   std::function<void()> onDestroyed) override;
+    Result<void, HostWindowError> adopt(WindowId child, WindowId parent) override;
 
 private:
     void readEvents();

@@ -1,6 +1,7 @@
 #include "Lumivane_R.h"
 
 #include "platform/NativePixels.h"
+#include "platform/Notices.h"
 #include "platform/Twips.h"
 #include "platform/XHostWindows.h"
 
@@ -70,12 +71,16 @@ std::unique_ptr<Lumivane_R> Lumivane_R::setUp(ProgramEnd& end, std::unique_ptr<H
     auto form = std::make_unique<Lumivane_R>(end);
     // Watched before the form moves in, so a host that goes from here on is never missed.
     Lumivane_R* self = form.get();
-    if (!hosts->watchDestruction(host, [self] { self->Form_Unload(); }))
+    if (auto watched = hosts->watchDestruction(host, [self] { self->Form_Unload(); }); !watched) {
+        reportFallback("no preview: " + watched.error().message());
         return nullptr;
+    }
     // A child before it is ever shown: no window manager sees it, and it never stands alone on
     // the screen. A host that vanished meanwhile leaves nothing to show in.
-    if (!hosts->adopt(form->winId(), host))
+    if (auto adopted = hosts->adopt(form->winId(), host); !adopted) {
+        reportFallback("no preview: " + adopted.error().message());
         return nullptr;
+    }
 
     // The host's inside is in the server's pixels; Qt's geometry is not, at a scale factor.
     const double ratio = form->devicePixelRatioF();

@@ -104,7 +104,8 @@ LoadedForm Lumivane_S::loadInWindow(SaverServices& services, WindowId window) {
     form->listenForEndSignals();
     // The daemon destroys the window to unblank: the renderer, a child of it, goes with it.
     Lumivane_S* raw = form.get();
-    watch->watchDestruction(window, [raw] { raw->endRequested(); });
+    if (auto watched = watch->watchDestruction(window, [raw] { raw->endRequested(); }); !watched)
+        reportFallback("the run does not end with its window: " + watched.error().message());
     form->hostWatch_ = std::move(watch);
     form->Form_Load();
     return form;

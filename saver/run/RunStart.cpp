@@ -99,7 +99,7 @@ void RunStart::preparePictureFile() {
 
 void RunStart::saveForRenderer() {
     // Written only into a folder that is ours alone, so nobody can redirect the picture.
-    if (auto folder = services_.folders.createPrivateFolder(workingFolder()); !folder)
+    if (auto folder = services_.createPrivateFolder(workingFolder()); !folder)
         reportFallback("the floor shows no picture, the working folder is refused: " +
                        folder.error().message());
     else if (auto saved = pictures_->savePicture(picture_.bitmap(), handoff_); !saved)

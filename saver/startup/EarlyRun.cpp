@@ -100,11 +100,10 @@ int RunSaver(const ProgramInfo& program, int& argc, char** argv) {
     Toolkit toolkit(argc, argv);
     XWindowLookup windows;
     XCursorDisplay cursor;
-    PrivateFolderCreator folders;
     ToolkitMessageBox messages(toolkit);
     DetachedProgramStarter programs;
     QtProgramEnd end;
-    SaverServices services{program, windows, cursor, folders, messages, programs, end};
+    SaverServices services{program, windows, cursor, createPrivateFolder, messages, programs, end};
 
     std::optional<EndSignalsHeld> held;
     std::unique_ptr<RunStart> start;

@@ -37,7 +37,7 @@ LoadedForm displayMain(SaverServices& services, const Handovers& handovers, Wind
                       "window id in decimal or 0x hex");
         return endHere(services, ExitQuietly);
     }
-    static_cast<void>(services.folders.createPrivateFolder(workingFolder())); // as in Main
+    static_cast<void>(services.createPrivateFolder(workingFolder())); // as in Main
     LoadSettings(services.program.folder);
     const std::string renderer = RendererPath(services.program.folder);
     if (!FileExists(renderer)) {
@@ -86,7 +86,7 @@ LoadedForm Main(SaverServices& services, const Handovers& handovers) {
 
     // A folder that cannot be made is no reason to stop: the run form tries again before it
     // writes the picture, and says why it cannot.
-    static_cast<void>(services.folders.createPrivateFolder(workingFolder()));
+    static_cast<void>(services.createPrivateFolder(workingFolder()));
     LoadSettings(services.program.folder);
 
     const std::string renderer = RendererPath(services.program.folder);

@@ -73,11 +73,10 @@ int main(int argc, char** argv) {
 
     XWindowLookup windows;
     XCursorDisplay cursor;
-    PrivateFolderCreator folders;
     QtMessageBox messages;
     DetachedProgramStarter programs;
     QtProgramEnd end;
-    SaverServices services{program, windows, cursor, folders, messages, programs, end};
+    SaverServices services{program, windows, cursor, createPrivateFolder, messages, programs, end};
 
     Handovers handovers;
     handovers.preview = Lumivane_R::load;

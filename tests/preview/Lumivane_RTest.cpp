@@ -26,16 +26,20 @@ struct FakeHosts : HostWindows {
         auto found = windows.find(window);
         return found == windows.end() ? std::nullopt : std::optional(found->second);
     }
-    bool watchDestruction(WindowId window, std::function<void()> callback) override {
+    Result<void, HostWindowError> watchDestruction(WindowId window,
+                                                   std::function<void()> callback) override {
         log.push_back("watch " + std::to_string(window));
         onDestroyed = std::move(callback);
-        return true;
+        return {};
     }
-    bool adopt(WindowId child, WindowId parent) override {
+    Result<void, HostWindowError> adopt(WindowId child, WindowId parent) override {
         const QWidget* form = QWidget::find(child);
         log.push_back("adopt into " + std::to_string(parent) +
                       (form && !form->isVisible() ? " while hidden" : ""));
-        return adoptWorks;
+        if (!adoptWorks)
+            return failure(
+                HostWindowError{"cannot move the preview into the window", parent, "BadWindow"});
+        return {};
     }
 };
 

@@ -38,13 +38,13 @@ struct FakeCursor : CursorDisplay {
     }
 };
 
-struct FakeFolders : FolderCreator {
+struct FakeFolders {
     Log& log;
     std::filesystem::path created;
     bool result = false;            // a folder that cannot be made, unless a test says otherwise
     std::function<void()> onCreate; // lets a test look at the moment of the call
     explicit FakeFolders(Log& l) : log(l) {}
-    Result<void, SystemError> createPrivateFolder(const std::filesystem::path& folder) override {
+    Result<void, SystemError> create(const std::filesystem::path& folder) {
         log.push_back("folder");
         created = folder;
         if (onCreate)
@@ -111,7 +111,9 @@ struct FakeSaverServices {
     FakeMessages messages{log};
     FakePrograms programs{log};
     FakeEnd end{log};
-    SaverServices services{program, windows, cursor, folders, messages, programs, end};
+    SaverServices services{
+        program,  windows,  cursor, [this](const auto& folder) { return folders.create(folder); },
+        messages, programs, end};
 };
 
 } // namespace quillaro::test
