@@ -116,17 +116,6 @@ bool DetachedProgramStarter::isRunning(std::int64_t pid) {
     return running(readProcessStat(pid));
 }
 
-bool endedCleanly(int waitStatus) {
-    return WIFEXITED(waitStatus) && WEXITSTATUS(waitStatus) == 0;
-}
-
-std::string describeEnding(int waitStatus) {
-    if (WIFSIGNALED(waitStatus))
-        return "signal " + std::to_string(WTERMSIG(waitStatus)) + " (" +
-               strsignal(WTERMSIG(waitStatus)) + ")";
-    return "exit status " + std::to_string(WEXITSTATUS(waitStatus));
-}
-
 std::optional<int> DetachedProgramStarter::waitStatus(std::int64_t pid) {
     if (isRunning(pid))
         return std::nullopt;
