@@ -9,6 +9,7 @@
 #include "ChildProcess.h"
 #include "FileText.h"
 #include "HostWindow.h"
+#include "Medians.h"
 #include "TempDir.h"
 #include "XvfbServer.h"
 
@@ -27,6 +28,8 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr int LabelWidth = 46; // the longest label of the report
 
 constexpr int MonitorWidth = 1920;
 constexpr int MonitorHeight = 1080;
@@ -151,16 +154,6 @@ private:
     fs::path picture_ = cache_ / "v_kord" / "alone.bmp";
 };
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-void report(const char* what, const std::vector<double>& ms) {
-    std::printf("  %-46s median %6.1f ms   min %6.1f   max %6.1f\n", what, median(ms),
-                *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()));
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -187,9 +180,9 @@ int main(int argc, char** argv) {
     std::printf(
         "First frame, two %d x %d monitors, warm shader cache (%zu and %zu of %d rounds):\n",
         MonitorWidth, MonitorHeight, left.size(), alone.size(), runs);
-    report("two copies at once: start to frame, left", left);
-    report("two copies at once: start to frame, right", right);
-    report("two copies at once: start to both frames", later);
-    report("one renderer alone (--window-id): to frame", alone);
+    report("two copies at once: start to frame, left", left, LabelWidth);
+    report("two copies at once: start to frame, right", right, LabelWidth);
+    report("two copies at once: start to both frames", later, LabelWidth);
+    report("one renderer alone (--window-id): to frame", alone, LabelWidth);
     return 0;
 }

@@ -7,6 +7,7 @@
 //   build/bench/FirstFrameBench [runs]   (default 10 of each, taken in turns)
 #include "ChildProcess.h"
 #include "FileText.h"
+#include "Medians.h"
 #include "TempDir.h"
 #include "XvfbServer.h"
 
@@ -24,6 +25,8 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr int LabelWidth = 44; // the longest label of the report
 
 constexpr int Width = 1920;
 constexpr int Height = 1080;
@@ -145,16 +148,6 @@ private:
     int count_ = 0;
 };
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-void report(const char* what, const std::vector<double>& ms) {
-    std::printf("  %-44s median %6.1f ms   min %6.1f   max %6.1f\n", what, median(ms),
-                *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()));
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -182,11 +175,11 @@ int main(int argc, char** argv) {
     }
     std::printf("First frame at %d x %d, warm shader cache (%zu and %zu of %d runs measured):\n",
                 Width, Height, saver.size(), alone.size(), runs);
-    report("Quillaro.scr /s: start to first frame", saver);
-    report("  of which: start to saver's libraries loaded", saverLoaded);
-    report("  of which: start to renderer started", rendererStart);
-    report("  of which: renderer started to first frame", saverRenderer);
-    report("Quillaro.dll alone: start to first frame", alone);
+    report("Quillaro.scr /s: start to first frame", saver, LabelWidth);
+    report("  of which: start to saver's libraries loaded", saverLoaded, LabelWidth);
+    report("  of which: start to renderer started", rendererStart, LabelWidth);
+    report("  of which: renderer started to first frame", saverRenderer, LabelWidth);
+    report("Quillaro.dll alone: start to first frame", alone, LabelWidth);
     std::printf("  ratio of the medians (saver / renderer alone): %.2f\n",
                 median(saver) / median(alone));
     return 0;
