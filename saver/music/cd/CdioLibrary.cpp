@@ -1,5 +1,6 @@
 #include "CdioLibrary.h"
 
+#include "music/LibrarySymbol.h"
 #include "platform/Notices.h"
 
 #include <dlfcn.h>
@@ -13,12 +14,6 @@ namespace {
 // is the Debian package's soname.
 constexpr const char* ParanoiaLibrary = "libcdio_paranoia.so.2";
 
-// Resolves name from the library or those it depends on into function; false when missing.
-template <typename Function> bool resolve(void* handle, const char* name, Function& function) {
-    function = reinterpret_cast<Function>(dlsym(handle, name));
-    return function != nullptr;
-}
-
 extern "C" void ignoreCdioMessage(cdio_log_level_t, const char*) {}
 
 std::optional<CdioLibrary> load() {
@@ -31,27 +26,28 @@ std::optional<CdioLibrary> load() {
         return std::nullopt;
     }
     CdioLibrary c;
-    const bool all = resolve(handle, "cdio_log_set_handler", c.LogSetHandler) &&
-                     resolve(handle, "cdio_get_default_device", c.GetDefaultDevice) &&
-                     resolve(handle, "cdio_free", c.Free) && resolve(handle, "cdio_open", c.Open) &&
-                     resolve(handle, "cdio_destroy", c.Destroy) &&
-                     resolve(handle, "cdio_get_driver_id", c.GetDriverId) &&
-                     resolve(handle, "cdio_get_first_track_num", c.GetFirstTrackNum) &&
-                     resolve(handle, "cdio_get_num_tracks", c.GetNumTracks) &&
-                     resolve(handle, "cdio_get_track_lsn", c.GetTrackLsn) &&
-                     resolve(handle, "cdio_get_track_format", c.GetTrackFormat) &&
-                     resolve(handle, "cdio_get_last_session", c.GetLastSession) &&
-                     resolve(handle, "cdio_read_audio_sectors", c.ReadAudioSectors) &&
-                     resolve(handle, "mmc_test_unit_ready", c.TestUnitReady) &&
-                     resolve(handle, "mmc_get_tray_status", c.GetTrayStatus) &&
-                     resolve(handle, "cdio_cddap_identify_cdio", c.CddaIdentify) &&
-                     resolve(handle, "cdio_cddap_open", c.CddaOpen) &&
-                     resolve(handle, "cdio_cddap_close_no_free_cdio", c.CddaClose) &&
-                     resolve(handle, "cdio_paranoia_init", c.ParanoiaInit) &&
-                     resolve(handle, "cdio_paranoia_free", c.ParanoiaFree) &&
-                     resolve(handle, "cdio_paranoia_modeset", c.ParanoiaModeset) &&
-                     resolve(handle, "cdio_paranoia_seek", c.ParanoiaSeek) &&
-                     resolve(handle, "cdio_paranoia_read_limited", c.ParanoiaRead);
+    const bool all = resolveSymbol(handle, "cdio_log_set_handler", c.LogSetHandler) &&
+                     resolveSymbol(handle, "cdio_get_default_device", c.GetDefaultDevice) &&
+                     resolveSymbol(handle, "cdio_free", c.Free) &&
+                     resolveSymbol(handle, "cdio_open", c.Open) &&
+                     resolveSymbol(handle, "cdio_destroy", c.Destroy) &&
+                     resolveSymbol(handle, "cdio_get_driver_id", c.GetDriverId) &&
+                     resolveSymbol(handle, "cdio_get_first_track_num", c.GetFirstTrackNum) &&
+                     resolveSymbol(handle, "cdio_get_num_tracks", c.GetNumTracks) &&
+                     resolveSymbol(handle, "cdio_get_track_lsn", c.GetTrackLsn) &&
+                     resolveSymbol(handle, "cdio_get_track_format", c.GetTrackFormat) &&
+                     resolveSymbol(handle, "cdio_get_last_session", c.GetLastSession) &&
+                     resolveSymbol(handle, "cdio_read_audio_sectors", c.ReadAudioSectors) &&
+                     resolveSymbol(handle, "mmc_test_unit_ready", c.TestUnitReady) &&
+                     resolveSymbol(handle, "mmc_get_tray_status", c.GetTrayStatus) &&
+                     resolveSymbol(handle, "cdio_cddap_identify_cdio", c.CddaIdentify) &&
+                     resolveSymbol(handle, "cdio_cddap_open", c.CddaOpen) &&
+                     resolveSymbol(handle, "cdio_cddap_close_no_free_cdio", c.CddaClose) &&
+                     resolveSymbol(handle, "cdio_paranoia_init", c.ParanoiaInit) &&
+                     resolveSymbol(handle, "cdio_paranoia_free", c.ParanoiaFree) &&
+                     resolveSymbol(handle, "cdio_paranoia_modeset", c.ParanoiaModeset) &&
+                     resolveSymbol(handle, "cdio_paranoia_seek", c.ParanoiaSeek) &&
+                     resolveSymbol(handle, "cdio_paranoia_read_limited", c.ParanoiaRead);
     if (!all) {
         reportFallback(std::string(ParanoiaLibrary) +
                        " lacks functions the CD player needs, so there is no CD drive to play");
