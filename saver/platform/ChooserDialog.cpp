@@ -1,0 +1,195 @@
+#include "ChooserDialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QStyle>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace quillaro {
+namespace {
+
+constexpr QSize DefaultSize{560, 380};
+
+// Qt's own file dialog's texts, so that its translations, where loaded, apply here too.
+QString qtText(const char* text) {
+    return QCoreApplication::translate("QFileDialog", text);
+}
+
+bool isFolderPath(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// path without "." and ".." parts or a trailing slash, as the folder field shows it.
+std::string tidyFolder(const std::string& path) {
+    std::string tidy = std::filesystem::path(path).lexically_normal().string();
+    while (tidy.size() > 1 && tidy.back() == '/')
+        tidy.pop_back();
+    return tidy;
+}
+
+std::string parentOf(const std::string& folder) {
+    return std::filesystem::path(folder).parent_path().string();
+}
+
+} // namespace
+
+ChooserDialog::ChooserDialog(QWidget* owner, const FileChoice& choice)
+    : QDialog(owner), filters_(choice.filters), layout_(this), folderLabel_(qtText("Look in:")),
+      nameLabel_(qtText("File &name:")), typeLabel_(qtText("Files of type:")),
+      buttons_(QDialogButtonBox::Open | QDialogButtonBox::Cancel) {
+    setWindowTitle(choice.title);
+    setWindowModality(Qt::WindowModal);
+    folderEdit_.setObjectName("folderEdit");
+    upButton_.setObjectName("upButton");
+    list_.setObjectName("fileList");
+    nameEdit_.setObjectName("fileNameEdit");
+    types_.setObjectName("fileTypeCombo");
+    buttons_.setObjectName("buttonBox");
+
+    upButton_.setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));
+    upButton_.setToolTip(qtText("Parent Directory"));
+    upButton_.setAutoRaise(true);
+    list_.setSelectionMode(QAbstractItemView::SingleSelection);
+    list_.setUniformItemSizes(true);
+    folderLabel_.setBuddy(&folderEdit_);
+    nameLabel_.setBuddy(&nameEdit_);
+    typeLabel_.setBuddy(&types_);
+    // Only the filters' names show; their patterns decide what is listed.
+    for (const FileFilter& filter : filters_)
+        types_.addItem(filter.name);
+
+    layout_.addWidget(&folderLabel_, 0, 0);
+    layout_.addWidget(&folderEdit_, 0, 1);
+    layout_.addWidget(&upButton_, 0, 2);
+    layout_.addWidget(&list_, 1, 0, 1, 3);
+    layout_.addWidget(&nameLabel_, 2, 0);
+    layout_.addWidget(&nameEdit_, 2, 1, 1, 2);
+    layout_.addWidget(&typeLabel_, 3, 0);
+    layout_.addWidget(&types_, 3, 1, 1, 2);
+    layout_.addWidget(&buttons_, 4, 0, 1, 3);
+    resize(DefaultSize);
+
+    connect(&folderEdit_, &QLineEdit::returnPressed, this, &ChooserDialog::onFolderTyped);
+    connect(&upButton_, &QToolButton::clicked, this, &ChooserDialog::onUp);
+    connect(&list_, &QListWidget::itemSelectionChanged, this, &ChooserDialog::onSelectionChanged);
+    connect(&list_, &QListWidget::itemActivated, this, &ChooserDialog::onEntryActivated);
+    connect(&nameEdit_, &QLineEdit::returnPressed, this, &ChooserDialog::onOpen);
+    connect(&types_, &QComboBox::currentIndexChanged, this, &ChooserDialog::relist);
+    connect(&buttons_, &QDialogButtonBox::accepted, this, &ChooserDialog::onOpen);
+    connect(&buttons_, &QDialogButtonBox::rejected, this, &ChooserDialog::reject);
+
+    // Where it was asked to open, else the nearest folder above that still exists.
+    std::string start = choice.initialFolder.empty()
+                            ? QFile::encodeName(QDir::homePath()).toStdString()
+                            : tidyFolder(choice.initialFolder);
+    while (!isFolderPath(start) && start != parentOf(start))
+        start = parentOf(start);
+    enterFolder(start.empty() ? "/" : start);
+    nameEdit_.setFocus();
+}
+
+void ChooserDialog::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter || (event->key() == Qt::Key_Up && event->modifiers() == Qt::AltModifier) ||
+        (event->key() == Qt::Key_Backspace && focusWidget() == &list_)) {
+        // The list and the fields have acted on Enter themselves; anywhere else it opens.
+        if (!enter)
+            onUp();
+        else if (focusWidget() != &list_ && focusWidget() != &folderEdit_ &&
+                 focusWidget() != &nameEdit_)
+            onOpen();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool ChooserDialog::enterFolder(const std::string& folder) {
+    const std::string tidy = tidyFolder(folder);
+    if (!isFolderPath(tidy)) {
+        QApplication::beep();
+        folderEdit_.setText(displayText(folder_));
+        return false;
+    }
+    folder_ = tidy;
+    folderEdit_.setText(displayText(folder_));
+    upButton_.setEnabled(folder_ != parentOf(folder_));
+    relist();
+    return true;
+}
+
+void ChooserDialog::relist() {
+    const int filter = types_.currentIndex();
+    entries_ = listFolder(folder_, filter >= 0 ? filters_[static_cast<std::size_t>(filter)].patterns
+                                               : QStringList());
+    list_.clear();
+    for (const FolderEntry& entry : entries_) {
+        list_.addItem(entry.text);
+        list_.item(list_.count() - 1)
+            ->setIcon(icons_.icon(entry.isFolder ? QAbstractFileIconProvider::Folder
+                                                 : QAbstractFileIconProvider::File));
+    }
+}
+
+const FolderEntry* ChooserDialog::selectedEntry() const {
+    const QList<QListWidgetItem*> selected = list_.selectedItems();
+    const int row = selected.isEmpty() ? -1 : list_.row(selected.front());
+    return row >= 0 ? &entries_[static_cast<std::size_t>(row)] : nullptr;
+}
+
+void ChooserDialog::onSelectionChanged() {
+    if (const FolderEntry* entry = selectedEntry())
+        nameEdit_.setText(entry->text);
+}
+
+void ChooserDialog::onEntryActivated(QListWidgetItem* item) {
+    const int row = list_.row(item);
+    if (row < 0)
+        return;
+    const FolderEntry& entry = entries_[static_cast<std::size_t>(row)];
+    if (entry.isFolder) {
+        if (enterFolder(joinPath(folder_, entry.name)))
+            nameEdit_.clear();
+    } else {
+        confirm(joinPath(folder_, entry.name));
+    }
+}
+
+void ChooserDialog::onFolderTyped() {
+    const QString typed = folderEdit_.text();
+    enterFolder(typed == displayText(folder_) ? folder_ : typedPath(folder_, typed));
+}
+
+void ChooserDialog::onUp() {
+    enterFolder(parentOf(folder_));
+}
+
+void ChooserDialog::onOpen() {
+    const QString typed = nameEdit_.text();
+    const FolderEntry* selected = selectedEntry();
+    if (typed.isEmpty()) {
+        if (selected && selected->isFolder)
+            onEntryActivated(list_.selectedItems().front());
+        return;
+    }
+    // The name read off the selected entry is that entry, whatever else shows the same text.
+    const std::string path = selected && selected->text == typed ? joinPath(folder_, selected->name)
+                                                                 : typedPath(folder_, typed);
+    if (isFolderPath(path)) {
+        if (enterFolder(path))
+            nameEdit_.clear();
+        return;
+    }
+    confirm(path);
+}
+
+void ChooserDialog::confirm(const std::string& path) {
+    chosen_ = path;
+    accept();
+}
+
+} // namespace quillaro
