@@ -123,10 +123,10 @@ bool ChooserDialog::enterFolder(const std::string& folder) {
 }
 
 void ChooserDialog::relist() {
+    list_.clear(); // before its rows' entries change
     const int filter = types_.currentIndex();
     entries_ = listFolder(folder_, filter >= 0 ? filters_[static_cast<std::size_t>(filter)].patterns
                                                : QStringList());
-    list_.clear();
     for (const FolderEntry& entry : entries_) {
         list_.addItem(entry.text);
         list_.item(list_.count() - 1)
@@ -135,10 +135,15 @@ void ChooserDialog::relist() {
     }
 }
 
+const FolderEntry* ChooserDialog::entryAt(int row) const {
+    return row >= 0 && row < static_cast<int>(entries_.size())
+               ? &entries_[static_cast<std::size_t>(row)]
+               : nullptr;
+}
+
 const FolderEntry* ChooserDialog::selectedEntry() const {
     const QList<QListWidgetItem*> selected = list_.selectedItems();
-    const int row = selected.isEmpty() ? -1 : list_.row(selected.front());
-    return row >= 0 ? &entries_[static_cast<std::size_t>(row)] : nullptr;
+    return selected.isEmpty() ? nullptr : entryAt(list_.row(selected.front()));
 }
 
 void ChooserDialog::onSelectionChanged() {
@@ -147,16 +152,16 @@ void ChooserDialog::onSelectionChanged() {
 }
 
 void ChooserDialog::onEntryActivated(QListWidgetItem* item) {
-    const int row = list_.row(item);
-    if (row < 0)
-        return;
-    const FolderEntry& entry = entries_[static_cast<std::size_t>(row)];
-    if (entry.isFolder) {
-        if (enterFolder(joinPath(folder_, entry.name)))
-            nameEdit_.clear();
-    } else {
-        confirm(joinPath(folder_, entry.name));
-    }
+    if (const FolderEntry* entry = entryAt(list_.row(item)))
+        openEntry(*entry);
+}
+
+void ChooserDialog::openEntry(const FolderEntry& entry) {
+    const std::string path = joinPath(folder_, entry.name);
+    if (!entry.isFolder)
+        confirm(path);
+    else if (enterFolder(path))
+        nameEdit_.clear();
 }
 
 void ChooserDialog::onFolderTyped() {
@@ -173,7 +178,7 @@ void ChooserDialog::onOpen() {
     const FolderEntry* selected = selectedEntry();
     if (typed.isEmpty()) {
         if (selected && selected->isFolder)
-            onEntryActivated(list_.selectedItems().front());
+            openEntry(*selected);
         return;
     }
     // The name read off the selected entry is that entry, whatever else shows the same text.

@@ -38,9 +38,12 @@ private:
     // Shows folder if it is one; false (and a beep) otherwise.
     bool enterFolder(const std::string& folder);
     void relist();
+    const FolderEntry* entryAt(int row) const; // nothing for a row the list does not have
     const FolderEntry* selectedEntry() const;
     void onSelectionChanged();
     void onEntryActivated(QListWidgetItem* item);
+    // Enters a folder entry, confirms a file entry.
+    void openEntry(const FolderEntry& entry);
     void onFolderTyped();
     void onUp();
     void onOpen();
