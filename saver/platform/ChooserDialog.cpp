@@ -93,19 +93,21 @@ ChooserDialog::ChooserDialog(QWidget* owner, const FileChoice& choice)
 }
 
 void ChooserDialog::keyPressEvent(QKeyEvent* event) {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter || (event->key() == Qt::Key_Up && event->modifiers() == Qt::AltModifier) ||
-        (event->key() == Qt::Key_Backspace && focusWidget() == &list_)) {
-        // The list and the fields have acted on Enter themselves; anywhere else it opens.
-        if (!enter)
-            onUp();
-        else if (focusWidget() != &list_ && focusWidget() != &folderEdit_ &&
-                 focusWidget() != &nameEdit_)
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        // Qt's default button would confirm whatever the name field holds, even when Enter was
+        // meant for the folder field or a folder in the list; those and the buttons act on Enter
+        // themselves, and only from the file-type list does it open.
+        if (focusWidget() == &types_)
             onOpen();
-        event->accept();
+    } else if ((key == Qt::Key_Up && event->modifiers() == Qt::AltModifier) ||
+               (key == Qt::Key_Backspace && focusWidget() == &list_)) {
+        onUp();
+    } else {
+        QDialog::keyPressEvent(event);
         return;
     }
-    QDialog::keyPressEvent(event);
+    event->accept();
 }
 
 bool ChooserDialog::enterFolder(const std::string& folder) {
