@@ -1,6 +1,7 @@
 #include "Choosers.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace quillaro {
@@ -12,9 +13,10 @@ constexpr const char* AllPicturesName = "すべての画像ﾌｧｲﾙ";
 constexpr const char* MusicFilterName = "BGMﾌｧｲﾙ (MP3 WAV)";
 constexpr const char* AllMusicName = "すべてのBGMﾌｧｲﾙ (MP3 WAV OGG FLAC OPUS)";
 
-QString initialFolder(const std::string& file, const std::string& folder,
-                      const QString& userFolder) {
-    return file.empty() || folder.empty() ? userFolder : QString::fromStdString(folder);
+// The folder's own bytes, so that one whose name is not UTF-8 opens as it is.
+std::string initialFolder(const std::string& file, const std::string& folder,
+                          const QString& userFolder) {
+    return file.empty() || folder.empty() ? QFile::encodeName(userFolder).toStdString() : folder;
 }
 
 } // namespace

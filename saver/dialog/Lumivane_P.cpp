@@ -5,7 +5,6 @@
 #include "common/Utf8.h"
 #include "graphics/EmbeddedPicture.h"
 #include "graphics/PictureFile.h"
-#include "platform/FileNames.h"
 #include "platform/NativePixels.h"
 #include "platform/Notices.h"
 #include "platform/ProgramInfo.h"
@@ -123,13 +122,10 @@ bool settingsKeep(std::string_view path) {
 
 // What a chooser's answer leaves to keep: nothing when it was cancelled or names a path the
 // settings file could not keep.
-std::optional<std::string> keptPath(const std::optional<QString>& chosen) {
-    if (!chosen)
+std::optional<std::string> keptPath(std::optional<std::string> chosen) {
+    if (!chosen || !settingsKeep(*chosen))
         return std::nullopt;
-    std::string path = fileSystemPath(*chosen);
-    if (!settingsKeep(path))
-        return std::nullopt;
-    return path;
+    return chosen;
 }
 
 QFont labelFont() {

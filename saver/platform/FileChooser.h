@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <string>
 #include <vector>
 
 class QWidget;
@@ -22,15 +23,16 @@ struct FileFilter {
 struct FileChoice {
     QString title;                   // the chooser's window title
     std::vector<FileFilter> filters; // the file-type list, the first one chosen
-    QString initialFolder;           // where it opens
+    std::string initialFolder;       // where it opens, as bytes
 };
 
 class FileChooser {
 public:
     virtual ~FileChooser() = default;
-    // Shows the chooser modally over owner and returns the full path the user confirmed (a name
-    // that need not exist), or nothing when the user cancelled or the chooser failed.
-    virtual std::optional<QString> chooseFile(QWidget* owner, const FileChoice& choice) = 0;
+    // Shows the chooser modally over owner and returns the bytes of the full path the user
+    // confirmed (a name that need not exist), or nothing when the user cancelled or the chooser
+    // failed.
+    virtual std::optional<std::string> chooseFile(QWidget* owner, const FileChoice& choice) = 0;
 };
 
 } // namespace quillaro

@@ -21,12 +21,12 @@ TEST(Choosers, ListTheTextsFilterThenEveryFormatTheRunTakesAndOpenInTheUsersFold
                                        {"すべてのBGMﾌｧｲﾙ (MP3 WAV OGG FLAC OPUS)",
                                         {"*.MP3", "*.WAV", "*.OGG", "*.FLAC", "*.OPUS"}}}));
     struct Row {
-        std::string file, folder;
-        QString opens;
+        std::string file, folder, opens;
     } rows[] = {
-        {"", "/usr/lib/quillaro", "/home/u/Own"}, // nothing chosen yet: the program's folder
-        {"/data/a.jpg", "/data", "/data"},        // a file chosen: its folder
-        {"a.jpg", "", "/home/u/Own"},             // a bare name has no folder to open
+        {"", "/usr/lib/quillaro", "/home/u/Own"},   // nothing chosen yet: the program's folder
+        {"/data/a.jpg", "/data", "/data"},          // a file chosen: its folder
+        {"a.jpg", "", "/home/u/Own"},               // a bare name has no folder to open
+        {"/f\xf6to/a.jpg", "/f\xf6to", "/f\xf6to"}, // a folder named in Latin-1, as it is
     };
     for (const Row& row : rows) {
         EXPECT_EQ(PictureChoice(row.file, row.folder, "/home/u/Own", readable).initialFolder,

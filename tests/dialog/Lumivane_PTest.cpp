@@ -12,8 +12,10 @@
 #include "graphics/QtImageConversion.h"
 #include "platform/Notices.h"
 #include "platform/ProgramInfo.h"
+#include "platform/QtFileChooser.h"
 #include "settings/SettingsFile.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -22,6 +24,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 #include <cstring>
 #include <deque>
@@ -46,12 +49,12 @@ struct FakeZoom : ZoomEffect {
 // Answers each chooser with the next answer queued (nothing: cancelled) and keeps what it showed.
 struct FakeChooser : FileChooser {
     std::vector<FileChoice> shown;
-    std::deque<std::optional<QString>> answers;
-    std::optional<QString> chooseFile(QWidget*, const FileChoice& choice) override {
+    std::deque<std::optional<std::string>> answers;
+    std::optional<std::string> chooseFile(QWidget*, const FileChoice& choice) override {
         shown.push_back(choice);
         if (answers.empty())
             return std::nullopt;
-        std::optional<QString> answer = answers.front();
+        std::optional<std::string> answer = answers.front();
         answers.pop_front();
         return answer;
     }
@@ -115,6 +118,7 @@ protected:
     Settings s; // as LoadSettings leaves it without a settings file
     FakeZoom zoom;
     FakeChooser files;
+    FileChooser* chooser = &files; // the one the next open() gives the dialog
     UrlCatcher urls;
     FakePointer pointer;
     QUrl link;
@@ -132,7 +136,7 @@ protected:
         dialog.reset();
         pointer.under = nullptr;
         dialog = std::make_unique<Lumivane_P>(s, location,
-                                              Lumivane_P::Platform{pointer, zoom, files}, link);
+                                              Lumivane_P::Platform{pointer, zoom, *chooser}, link);
         dialog->Form_Load();
         dialog->show();
         if (!QTest::qWaitForWindowExposed(dialog.get()))
@@ -386,19 +390,20 @@ TEST_F(Dialog, PictureChooserReplacesThePreviewAndCancellingChangesNothing) {
     // A file that is no picture, before any picture: drawn from the empty 57 x 53 holder.
     const fs::path notes = dir / "notes.jpg";
     writeFile(notes, "not a picture");
-    files.answers = {QString::fromStdString(notes.string())};
+    files.answers = {notes.string()};
     click("Cmd_Pic");
     EXPECT_EQ(preview(), QSize(68, 63));
     EXPECT_EQ(d.Pic_Dummy().width(), 57);
 
     const fs::path tall = picture(dir.path(), "tall.jpg", 480, 640, QColor(10, 200, 10));
-    files.answers = {QString::fromStdString(tall.string())};
+    files.answers = {tall.string()};
     click("Cmd_Pic");
     ASSERT_EQ(files.shown.size(), 2u);
     EXPECT_EQ(files.shown[0].title, "ﾌｧｲﾙを開く");
     EXPECT_EQ(files.shown[0].filters.at(0).name, "画像ﾌｧｲﾙ (BMP JPG)");
-    EXPECT_EQ(files.shown[0].initialFolder, UserFolder(QStandardPaths::PicturesLocation));
-    EXPECT_EQ(files.shown[1].initialFolder, QString::fromStdString(dir.path().string()));
+    EXPECT_EQ(files.shown[0].initialFolder,
+              UserFolder(QStandardPaths::PicturesLocation).toStdString());
+    EXPECT_EQ(files.shown[1].initialFolder, dir.path().string());
     EXPECT_EQ(s.ImageFile, tall.string());
     EXPECT_EQ(displayed("lbl_Pname"), QString::fromStdString(tall.string()));
     EXPECT_EQ(preview(), QSize(51, 68));
@@ -412,13 +417,13 @@ TEST_F(Dialog, PictureChooserReplacesThePreviewAndCancellingChangesNothing) {
     const fs::path wide = picture(sub, "wide.bmp", 34, 17, QColor(0, 0, 250));
     const fs::path text = sub / "notes.JPG";
     writeFile(text, "not a picture");
-    files.answers = {QString::fromStdString(wide.string()), QString::fromStdString(text.string())};
+    files.answers = {wide.string(), text.string()};
     click("Cmd_Pic");
     EXPECT_EQ(preview(), QSize(68, 34));
     EXPECT_EQ(s.ImageFolder, sub.string());
     const Image24 wideThumbnail = d.Display().picture();
     click("Cmd_Pic");
-    EXPECT_EQ(files.shown[3].initialFolder, QString::fromStdString(sub.string()));
+    EXPECT_EQ(files.shown[3].initialFolder, sub.string());
     EXPECT_EQ(s.ImageFile, text.string());
     EXPECT_EQ(preview(), QSize(68, 34));
     EXPECT_EQ(d.Display().picture(), wideThumbnail);
@@ -432,24 +437,62 @@ TEST_F(Dialog, PictureChooserReplacesThePreviewAndCancellingChangesNothing) {
     EXPECT_EQ(d.Display().picture(), wideThumbnail);
 
     // A name that does not exist is taken as chosen: the preview is the blank box.
-    files.answers = {QString::fromStdString((sub / "new.jpg").string())};
+    files.answers = {(sub / "new.jpg").string()};
     click("Cmd_Pic");
     EXPECT_EQ(s.ImageFile, (sub / "new.jpg").string());
     EXPECT_EQ(preview(), QSize(68, 68));
     EXPECT_TRUE(d.Display().picture().empty());
 }
 
-TEST_F(Dialog, APictureNamedInLatin1IsChosenSavedAndLoadedByteForByte) {
-    // A chooser that lists such a name hands it back as Qt decodes it: U+FFFD for each odd byte.
+namespace {
+
+// Picks the entry the next chooser lists as text, as a user would by keyboard: the list takes
+// the focus, the entry becomes current, Enter confirms. Escape when it is not listed.
+void pickFromNextChooser(const QString& text) {
+    QTimer::singleShot(0, [text] {
+        QWidget* chooser = QApplication::activeModalWidget();
+        ASSERT_NE(chooser, nullptr);
+        QAbstractItemView* list = nullptr;
+        QModelIndex entry;
+        const bool listed = QTest::qWaitFor([&] {
+            for (QAbstractItemView* view : chooser->findChildren<QAbstractItemView*>()) {
+                const QModelIndexList found =
+                    view->model()->match(view->model()->index(0, 0, view->rootIndex()),
+                                         Qt::DisplayRole, text, 1, Qt::MatchExactly);
+                if (view->isVisible() && !found.isEmpty()) {
+                    list = view;
+                    entry = found.front();
+                    return true;
+                }
+            }
+            return false;
+        });
+        if (!listed) {
+            ADD_FAILURE() << "the chooser does not list " << text.toStdString();
+            QTest::keyClick(chooser, Qt::Key_Escape);
+            return;
+        }
+        list->setFocus();
+        list->setCurrentIndex(entry);
+        QTest::keyClick(list, Qt::Key_Return);
+    });
+}
+
+} // namespace
+
+TEST_F(Dialog, APictureNamedInLatin1IsPickedInTheChooserSavedAndLoadedByteForByte) {
     const fs::path folder = dir / "f\xf6to";
     fs::create_directories(folder);
     const fs::path raw = folder / "caf\xe9.jpg";
     fs::rename(picture(dir.path(), "made.jpg", 40, 20, QColor(200, 10, 10)), raw);
-    const QString asQtGivesIt = QFile::decodeName(raw.c_str());
-    ASSERT_NE(QFile::encodeName(asQtGivesIt).toStdString(), raw.string());
+    // The chooser opens in the folder of the picture chosen before, whose name is no UTF-8 either.
+    s.ImageFile = (folder / "gone.jpg").string();
+    s.ImageFolder = folder.string();
+    QtFileChooser real;
+    chooser = &real;
 
     open();
-    files.answers = {asQtGivesIt};
+    pickFromNextChooser(QString::fromUtf8("caf\uFFFD.jpg"));
     click("Cmd_Pic");
     EXPECT_EQ(s.ImageFile, raw.string());
     EXPECT_EQ(s.ImageFolder, folder.string());
@@ -458,6 +501,7 @@ TEST_F(Dialog, APictureNamedInLatin1IsChosenSavedAndLoadedByteForByte) {
     click("Cmd_Set");
     EXPECT_NE(readFile(ini).find("\n画像ﾌｧｲﾙ=" + raw.string() + "\n"), std::string::npos);
 
+    // The next load reads it back as it is; SaverRunTest runs such a file.
     LoadSettings(dir.path().string());
     EXPECT_EQ(settings().ImageFile, raw.string());
     EXPECT_EQ(settings().Capture, "1");
@@ -474,13 +518,13 @@ TEST_F(Dialog, PathsTheSettingsFileCouldNotGiveBackCountAsCancelled) {
     const QString tooLong = folder + QString(255 - folder.size() - 4, QChar(0x97F3)) + ".mp3";
     for (const QString& refused :
          {tooLong, folder + "a\nb.mp3", folder + "a\rb.mp3", folder + "trailing.mp3 ", QString()}) {
-        files.answers = {refused};
+        files.answers = {refused.toStdString()};
         click("Cmd_File");
         EXPECT_EQ(s.BgmFile, "/music/kept.mp3") << refused.toStdString();
         EXPECT_EQ(displayed("lbl_Fname"), "/music/kept.mp3");
         EXPECT_EQ(s.BgmFolder, dir.path().string());
     }
-    files.answers = {longest};
+    files.answers = {longest.toStdString()};
     click("Cmd_File");
     ASSERT_EQ(files.shown.back().title, "ﾌｧｲﾙを開く");
     EXPECT_EQ(files.shown.back().filters.at(0).name, "BGMﾌｧｲﾙ (MP3 WAV)");
@@ -531,7 +575,7 @@ TEST_F(Dialog, SettingAfterChangesEditsTheFileAsFiveSingleWritesWould) {
     s.BgmFile = "/old/music.wav";
     open();
     click("lbl_Cap(1)");
-    files.answers = {QString::fromStdString(photo.string())};
+    files.answers = {photo.string()};
     click("Cmd_Pic");
     press("lbl_BGM(1)", Qt::LeftButton);
     QLineEdit* text = control<QComboBox>("BGM_Repeat").lineEdit();
@@ -592,7 +636,7 @@ TEST_F(Dialog, AFailedSaveLeavesTheFileWholeAndStillCloses) {
     writeFile(ini, before);
     Lumivane_P& d = open();
     click("lbl_Cap(1)");
-    files.answers = {QString::fromStdString((dir / std::string(200, 'p')).string() + ".jpg")};
+    files.answers = {(dir / std::string(200, 'p')).string() + ".jpg"};
     click("Cmd_Pic");
 
     // A file size limit lets the first key's change through but not the long path, as a
