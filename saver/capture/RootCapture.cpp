@@ -185,7 +185,8 @@ std::optional<RootPixels> captureRootArea(Display* display, int x, int y, int wi
         XImage* band = shared.image();
         if (!band)
             return std::nullopt;
-        pixels = Image24(width, height);
+        // The bands cover every row, and a failed band drops the whole picture.
+        pixels = Image24::forOverwrite(width, height);
         XErrorTrap trap(display);
         for (int top = 0; top < height; top += bandHeight) {
             band->height = std::min(bandHeight, height - top);

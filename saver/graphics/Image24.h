@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace quillaro {
@@ -17,8 +19,19 @@ struct Rgb {
     friend bool operator==(const Rgb&, const Rgb&) = default;
 };
 
+// Leaves new elements as they are on resize(), so that each constructor writes every byte once.
+template <typename T> struct NoInitAllocator : std::allocator<T> {
+    template <typename U> struct rebind { using other = NoInitAllocator<U>; };
+    template <typename U> void construct(U* p) { ::new (static_cast<void*>(p)) U; }
+    template <typename U, typename... Args> void construct(U* p, Args&&... args) {
+        std::allocator_traits<std::allocator<T>>::construct(*this, p, std::forward<Args>(args)...);
+    }
+};
+
 class Image24 {
 public:
+    using Bytes = std::vector<std::uint8_t, NoInitAllocator<std::uint8_t>>;
+
     static constexpr int BytesPerPixel = 3;
     // Larger sides are refused: no screen or picture the saver handles comes near, and it keeps
     // every byte offset well inside 64 bits and every coordinate inside int.
@@ -28,6 +41,9 @@ public:
     // A width x height picture filled with one colour. A side that is not positive, or larger
     // than MaxSide, gives the empty picture.
     Image24(int width, int height, Rgb fill = {});
+    // The same size with its pixels left unset, for a caller that writes every row next (a
+    // capture decoding into it, 6 MB at full HD, need not clear it first).
+    static Image24 forOverwrite(int width, int height);
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -50,14 +66,16 @@ public:
         p[2] = c.blue;
     }
 
-    const std::vector<std::uint8_t>& bytes() const { return pixels_; }
+    const Bytes& bytes() const { return pixels_; }
 
     friend bool operator==(const Image24&, const Image24&) = default;
 
 private:
+    bool resize(int width, int height);
+
     int width_ = 0;
     int height_ = 0;
-    std::vector<std::uint8_t> pixels_;
+    Bytes pixels_;
 };
 
 } // namespace quillaro

@@ -1,6 +1,7 @@
 #include "PixelDecoder.h"
 
 #include <bit>
+#include <cstring>
 
 namespace quillaro {
 namespace {
@@ -12,6 +13,54 @@ std::uint32_t readValue(const std::uint8_t* p, int bytes, bool msbFirst) {
         v |= std::uint32_t{p[i]} << shift;
     }
     return v;
+}
+
+// A 32-bit pixel as the value it stands for, whatever the host's own byte order.
+template <bool MsbFirst> std::uint32_t wordValue(const std::uint8_t* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, sizeof v);
+    if constexpr (MsbFirst != (std::endian::native == std::endian::big))
+        v = __builtin_bswap32(v);
+    return v;
+}
+
+// Bytes in the host's order, so that they land in memory first byte lowest.
+void storeLittleEndian(std::uint8_t* p, auto v) {
+    if constexpr (std::endian::native == std::endian::big) {
+        if constexpr (sizeof v == 8)
+            v = __builtin_bswap64(v);
+        else
+            v = __builtin_bswap32(v);
+    }
+    std::memcpy(p, &v, sizeof v);
+}
+
+// The 8-8-8 screen in 32-bit pixels, red in the high byte of the value or (RedLow) in the low
+// one: four pixels a step turn into three whole words, rather than twelve single bytes.
+template <bool MsbFirst, bool RedLow>
+void decodeWords(const RawPixels& raw, std::uint8_t* out, std::size_t outRowBytes) {
+    // The picture's bytes red, green, blue as a number whose lowest byte comes first.
+    auto packed = [](const std::uint8_t* p) -> std::uint32_t {
+        const std::uint32_t v = wordValue<MsbFirst>(p);
+        return RedLow ? v & 0xFFFFFF : __builtin_bswap32(v) >> 8;
+    };
+    for (int y = 0; y < raw.height; ++y, out += outRowBytes) {
+        const std::uint8_t* in = raw.data + static_cast<std::size_t>(y) * raw.bytesPerLine;
+        std::uint8_t* o = out;
+        int x = 0;
+        for (; x + 4 <= raw.width; x += 4, in += 16, o += 12) {
+            const std::uint64_t a = packed(in), b = packed(in + 4), c = packed(in + 8);
+            const std::uint32_t d = packed(in + 12);
+            storeLittleEndian(o, a | b << 24 | c << 48);
+            storeLittleEndian(o + 8, static_cast<std::uint32_t>(c >> 16) | d << 8);
+        }
+        for (; x < raw.width; ++x, in += 4, o += 3) {
+            const std::uint32_t v = packed(in);
+            o[0] = static_cast<std::uint8_t>(v);
+            o[1] = static_cast<std::uint8_t>(v >> 8);
+            o[2] = static_cast<std::uint8_t>(v >> 16);
+        }
+    }
 }
 
 } // namespace
@@ -65,10 +114,16 @@ bool PixelDecoder::isPlain888() const {
            green_.max == 0xff && blue_.shift == 0 && blue_.max == 0xff;
 }
 
+bool PixelDecoder::isSwapped888() const {
+    return !indexed_ && red_.shift == 0 && red_.max == 0xff && green_.shift == 8 &&
+           green_.max == 0xff && blue_.shift == 16 && blue_.max == 0xff;
+}
+
 Image24 PixelDecoder::decode(const RawPixels& raw) const {
     if (raw.width <= 0 || raw.height <= 0)
         return {};
-    Image24 out(raw.width, raw.height);
+    // Every row is decoded into, or the picture is dropped.
+    Image24 out = Image24::forOverwrite(raw.width, raw.height);
     if (out.empty() || !decodeInto(raw, out, 0))
         return {};
     return out;
@@ -85,8 +140,18 @@ bool PixelDecoder::decodeInto(const RawPixels& raw, Image24& out, int top) const
     if (raw.width != out.width() || top < 0 || raw.height > out.height() - top)
         return false;
 
-    if (isPlain888() && bytes >= 3) {
-        // The usual screen, 8-8-8 in 24 or 32 bits: the bytes are taken as they lie.
+    if (bytes == 4 && (isPlain888() || isSwapped888())) {
+        std::uint8_t* o = out.row(top);
+        const std::size_t rowBytes = out.rowBytes();
+        const bool redLow = isSwapped888();
+        if (raw.msbFirst)
+            (redLow ? decodeWords<true, true> : decodeWords<true, false>)(raw, o, rowBytes);
+        else
+            (redLow ? decodeWords<false, true> : decodeWords<false, false>)(raw, o, rowBytes);
+        return true;
+    }
+    if (isPlain888() && bytes == 3) {
+        // 8-8-8 packed in 24 bits: the bytes are taken as they lie.
         const int redByte = raw.msbFirst ? bytes - 3 : 2;
         const int greenByte = raw.msbFirst ? bytes - 2 : 1;
         const int blueByte = raw.msbFirst ? bytes - 1 : 0;

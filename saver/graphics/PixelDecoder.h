@@ -53,7 +53,8 @@ private:
     static Channel channelOf(std::uint32_t mask);
     static std::uint8_t scale(std::uint32_t value, const Channel& channel);
     Rgb colourOf(std::uint32_t value) const;
-    bool isPlain888() const;
+    bool isPlain888() const;   // 8-8-8, red highest
+    bool isSwapped888() const; // 8-8-8, red lowest
 
     bool indexed_ = false;
     std::vector<Rgb> table_;

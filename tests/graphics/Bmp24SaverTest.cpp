@@ -123,6 +123,24 @@ TEST(Bmp24Saver, HeaderAndPaddingBytesAreExactForEveryRowLength) {
     }
 }
 
+// Rows are converted several pixels a step: every length around a step's edge must keep each
+// pixel where it was, with nothing but zeros in the padding.
+TEST(Bmp24Saver, RowsOfEveryShortLengthComeBackPixelForPixel) {
+    for (int width = 1; width <= 23; ++width) {
+        SCOPED_TRACE(width);
+        TempDir dir;
+        const Image24 image = gradient(width, 3, static_cast<std::uint8_t>(width));
+        ASSERT_TRUE(saveBmp24(image, dir / "p.bmp"));
+        const std::vector<std::uint8_t> b = readBytes(dir / "p.bmp");
+        const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
+        ASSERT_EQ(b.size(), 54 + 3 * stride);
+        for (std::size_t r = 0; r < 3; ++r)
+            for (std::size_t p = static_cast<std::size_t>(width) * 3; p < stride; ++p)
+                EXPECT_EQ(b[54 + r * stride + p], 0) << "padding of row " << r;
+        EXPECT_EQ(readHandoff(b), image);
+    }
+}
+
 TEST(Bmp24Saver, FirstStoredRowIsTheBottomRowInBlueGreenRedOrder) {
     Image24 image(2, 2, {0, 0, 0});
     image.setPixel(0, 0, {0x11, 0x12, 0x13}); // top left

@@ -210,8 +210,10 @@ TEST_F(SaverRun, DesktopGoesToTheRendererAsTheScreenShowsItAndEscapeEndsTheRun) 
 
     const pid_t renderer = processRunning(programFolder / "Quillaro.dll");
     EXPECT_NE(renderer, 0);
-    // A run without music never loads the sound libraries, whose loading delays every start.
+    // A run without music never loads the sound libraries, nor libcdio, whose loading delays
+    // every start.
     EXPECT_FALSE(loads(saver.pid(), "libSDL2"));
+    EXPECT_FALSE(loads(saver.pid(), "libcdio"));
     pressEscape(window);
     auto status = endAfter(saver, "Escape");
     ASSERT_TRUE(status) << "the saver did not end after Escape";

@@ -2,7 +2,6 @@
 
 #include "SdlLibrary.h"
 
-#include <cdio/logging.h>
 #include <dlfcn.h>
 
 namespace quillaro {
@@ -17,7 +16,6 @@ std::mutex sharedMutex;
 std::weak_ptr<SdlAudioOutput> shared;
 
 extern "C" void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
-extern "C" void ignoreCdioMessage(cdio_log_level_t, const char*) {}
 
 } // namespace
 
@@ -33,8 +31,6 @@ void SdlAudioOutput::quietLibraries() {
             if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
                 set(ignoreAlsaError);
         }
-        // A missing drive or image is an ordinary outcome here, not worth a line on stderr.
-        cdio_log_set_handler(ignoreCdioMessage);
         // SDL's disk and dummy drivers announce themselves at critical level.
         if (const SdlLibrary* sdl = SdlLibrary::get())
             sdl->LogSetPriority(SDL_LOG_CATEGORY_AUDIO, SDL_NUM_LOG_PRIORITIES);

@@ -1,9 +1,8 @@
 #include "CdSectorReader.h"
 
+#include "CdioLibrary.h"
+
 #include <bit>
-#include <cdio/cdio.h>
-#include <cdio/paranoia/cdda.h>
-#include <cdio/paranoia/paranoia.h>
 #include <cstring>
 
 namespace quillaro {
@@ -21,43 +20,46 @@ void littleEndianToHost(std::int16_t* samples, std::size_t count) {
 
 class PlainReader : public CdSectorReader {
 public:
-    explicit PlainReader(CdIo_t* cdio) : cdio_(cdio) {}
+    PlainReader(const CdioLibrary& lib, CdIo_t* cdio) : lib_(lib), cdio_(cdio) {}
     bool read(std::int32_t first, int count, std::int16_t* out) override {
         // One sector a call: a read of several that runs off the end of an image file reports
         // success with only some of them filled, while a single sector comes whole or not at all.
         for (int i = 0; i < count; ++i)
-            if (cdio_read_audio_sectors(cdio_, out + static_cast<std::size_t>(i) * SectorSamples,
-                                        first + i, 1) != DRIVER_OP_SUCCESS)
+            if (lib_.ReadAudioSectors(cdio_, out + static_cast<std::size_t>(i) * SectorSamples,
+                                      first + i, 1) != DRIVER_OP_SUCCESS)
                 return false;
         littleEndianToHost(out, static_cast<std::size_t>(count) * SectorSamples);
         return true;
     }
 
 private:
+    const CdioLibrary& lib_;
     CdIo_t* cdio_;
 };
 
-// Paranoia's view of the drive; the libcdio handle under it stays with its owner.
+// Paranoia's view of the drive; the libcdio handle under it stays with its owner. Both exist
+// only once the library is loaded.
 struct DriveCloser {
-    void operator()(cdrom_drive_t* drive) const { cdio_cddap_close_no_free_cdio(drive); }
+    void operator()(cdrom_drive_t* drive) const { CdioLibrary::get()->CddaClose(drive); }
 };
 struct ParanoiaFreer {
-    void operator()(cdrom_paranoia_t* paranoia) const { cdio_paranoia_free(paranoia); }
+    void operator()(cdrom_paranoia_t* paranoia) const {
+        CdioLibrary::get()->ParanoiaFree(paranoia);
+    }
 };
 using DriveHandle = std::unique_ptr<cdrom_drive_t, DriveCloser>;
 using ParanoiaHandle = std::unique_ptr<cdrom_paranoia_t, ParanoiaFreer>;
 
 class ParanoiaReader : public CdSectorReader {
 public:
-    ParanoiaReader(DriveHandle drive, ParanoiaHandle paranoia)
-        : drive_(std::move(drive)), paranoia_(std::move(paranoia)) {}
+    ParanoiaReader(const CdioLibrary& lib, DriveHandle drive, ParanoiaHandle paranoia)
+        : lib_(lib), drive_(std::move(drive)), paranoia_(std::move(paranoia)) {}
     bool read(std::int32_t first, int count, std::int16_t* out) override {
         if (first != next_)
-            cdio_paranoia_seek(paranoia_.get(), first, SEEK_SET);
+            lib_.ParanoiaSeek(paranoia_.get(), first, SEEK_SET);
         for (int i = 0; i < count; ++i) {
             // Paranoia hands back samples already in the host's byte order.
-            const std::int16_t* sector =
-                cdio_paranoia_read_limited(paranoia_.get(), nullptr, MaxRetries);
+            const std::int16_t* sector = lib_.ParanoiaRead(paranoia_.get(), nullptr, MaxRetries);
             if (!sector) {
                 next_ = -1;
                 return false;
@@ -71,6 +73,7 @@ public:
 private:
     // Background music would rather skip a scratch than stall on it.
     static constexpr int MaxRetries = 3;
+    const CdioLibrary& lib_;
     DriveHandle drive_;
     ParanoiaHandle paranoia_; // declared last, so freed before the drive closes
     std::int32_t next_ = -1;
@@ -78,19 +81,21 @@ private:
 
 } // namespace
 
+// A handle to read from means the library is loaded.
 std::unique_ptr<CdSectorReader> CdSectorReader::plain(CdIo_t* cdio) {
-    return std::make_unique<PlainReader>(cdio);
+    return std::make_unique<PlainReader>(*CdioLibrary::get(), cdio);
 }
 
 std::unique_ptr<CdSectorReader> CdSectorReader::paranoia(CdIo_t* cdio) {
-    DriveHandle drive(cdio_cddap_identify_cdio(cdio, CDDA_MESSAGE_FORGETIT, nullptr));
-    if (!drive || cdio_cddap_open(drive.get()) != 0)
+    const CdioLibrary& lib = *CdioLibrary::get();
+    DriveHandle drive(lib.CddaIdentify(cdio, CDDA_MESSAGE_FORGETIT, nullptr));
+    if (!drive || lib.CddaOpen(drive.get()) != 0)
         return nullptr;
-    ParanoiaHandle paranoia(cdio_paranoia_init(drive.get()));
+    ParanoiaHandle paranoia(lib.ParanoiaInit(drive.get()));
     if (!paranoia)
         return nullptr;
-    cdio_paranoia_modeset(paranoia.get(), PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
-    return std::make_unique<ParanoiaReader>(std::move(drive), std::move(paranoia));
+    lib.ParanoiaModeset(paranoia.get(), PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
+    return std::make_unique<ParanoiaReader>(lib, std::move(drive), std::move(paranoia));
 }
 
 } // namespace quillaro

@@ -1,11 +1,8 @@
 #include "CdioDrive.h"
 
+#include "CdioLibrary.h"
 #include "music/mci/MciErrors.h"
 
-#include <cdio/cdio.h>
-#include <cdio/memory.h>
-#include <cdio/mmc.h>
-#include <cdio/mmc_ll_cmds.h>
 #include <cstdlib>
 #include <filesystem>
 
@@ -24,39 +21,43 @@ bool isImageDriver(driver_id_t id) {
 
 // Whether a disc that was there is there still: a drive is asked whether it is ready, which can
 // take as long as libcdio's command timeout; an image counts as taken out once its file is gone.
-CdMedia mediaNow(CdIo_t* cdio, bool image, const std::string& source) {
+CdMedia mediaNow(const CdioLibrary& lib, CdIo_t* cdio, bool image, const std::string& source) {
     if (image) {
         std::error_code error;
         return std::filesystem::exists(source, error) ? CdMedia::Present : CdMedia::NoDisc;
     }
-    const driver_return_code_t ready = mmc_test_unit_ready(cdio, DefaultMmcTimeout);
+    const driver_return_code_t ready = lib.TestUnitReady(cdio, DefaultMmcTimeout);
     // A drive that cannot be asked this way is taken to still hold its disc.
     if (ready == DRIVER_OP_SUCCESS || ready == DRIVER_OP_UNSUPPORTED ||
         ready == DRIVER_OP_NO_DRIVER)
         return CdMedia::Present;
-    return mmc_get_tray_status(cdio) == TrayIsOpen ? CdMedia::TrayOpen : CdMedia::NoDisc;
+    return lib.GetTrayStatus(cdio) == TrayIsOpen ? CdMedia::TrayOpen : CdMedia::NoDisc;
 }
 
 } // namespace
 
 void CdioDrive::CdioCloser::operator()(_CdIo* cdio) const {
-    cdio_destroy(cdio);
+    CdioLibrary::get()->Destroy(cdio); // a handle exists only once the library is loaded
 }
 
 Result<std::unique_ptr<CdioDrive>, std::int32_t> CdioDrive::open(CdReadMethod method) {
     // Opening the drive and reading its table of contents stay on the calling thread: the
     // saver's CD upkeep decides from the first answers after the open whether a disc is there.
     SdlAudioOutput::quietLibraries();
+    // Without libcdio no drive can be opened: the same outcome as no drive at all.
+    const CdioLibrary* lib = CdioLibrary::get();
+    if (!lib)
+        return failure(mci_error::InvalidDeviceName);
     std::string source;
     if (const char* named = std::getenv(DriveVariable); named && *named) {
         source = named;
-    } else if (char* found = cdio_get_default_device(nullptr)) {
+    } else if (char* found = lib->GetDefaultDevice(nullptr)) {
         source = found;
-        cdio_free(found);
+        lib->Free(found);
     }
     if (source.empty())
         return failure(mci_error::InvalidDeviceName);
-    std::unique_ptr<_CdIo, CdioCloser> cdio(cdio_open(source.c_str(), DRIVER_UNKNOWN));
+    std::unique_ptr<_CdIo, CdioCloser> cdio(lib->Open(source.c_str(), DRIVER_UNKNOWN));
     if (!cdio)
         return failure(mci_error::InvalidDeviceName);
     return std::make_unique<CdioDrive>(Passkey<CdioDrive>{}, std::move(cdio), std::move(source),
@@ -66,7 +67,7 @@ Result<std::unique_ptr<CdioDrive>, std::int32_t> CdioDrive::open(CdReadMethod me
 CdioDrive::CdioDrive(Passkey<CdioDrive>, std::unique_ptr<_CdIo, CdioCloser> cdio,
                      std::string source, CdReadMethod method)
     : cdio_(std::move(cdio)), source_(std::move(source)) {
-    image_ = isImageDriver(cdio_get_driver_id(cdio_.get()));
+    image_ = isImageDriver(CdioLibrary::get()->GetDriverId(cdio_.get()));
     readToc();
     bool usePlain = method == CdReadMethod::Plain || (method == CdReadMethod::Automatic && image_);
     // The reader and the look at the disc each hold the handle, so it stays open until the
@@ -81,7 +82,7 @@ CdioDrive::CdioDrive(Passkey<CdioDrive>, std::unique_ptr<_CdIo, CdioCloser> cdio
             return CdSectorReader::plain(handle.get());
         },
         [handle = cdio_, image = image_, source = source_] {
-            return mediaNow(handle.get(), image, source);
+            return mediaNow(*CdioLibrary::get(), handle.get(), image, source);
         });
 }
 
@@ -90,21 +91,22 @@ CdioDrive::~CdioDrive() {
 }
 
 void CdioDrive::readToc() {
-    track_t first = cdio_get_first_track_num(cdio_.get());
-    track_t count = cdio_get_num_tracks(cdio_.get());
+    const CdioLibrary& lib = *CdioLibrary::get();
+    track_t first = lib.GetFirstTrackNum(cdio_.get());
+    track_t count = lib.GetNumTracks(cdio_.get());
     if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK || count == 0) {
-        media_ = !image_ && mmc_get_tray_status(cdio_.get()) == TrayIsOpen ? CdMedia::TrayOpen
-                                                                           : CdMedia::NoDisc;
+        media_ = !image_ && lib.GetTrayStatus(cdio_.get()) == TrayIsOpen ? CdMedia::TrayOpen
+                                                                         : CdMedia::NoDisc;
         return;
     }
     toc_.firstTrack = first;
     for (track_t t = first; t < first + count; ++t) {
-        toc_.trackStart.push_back(cdio_get_track_lsn(cdio_.get(), t));
-        toc_.audio.push_back(cdio_get_track_format(cdio_.get(), t) == TRACK_FORMAT_AUDIO);
+        toc_.trackStart.push_back(lib.GetTrackLsn(cdio_.get(), t));
+        toc_.audio.push_back(lib.GetTrackFormat(cdio_.get(), t) == TRACK_FORMAT_AUDIO);
     }
-    toc_.leadout = cdio_get_track_lsn(cdio_.get(), CDIO_CDROM_LEADOUT_TRACK);
+    toc_.leadout = lib.GetTrackLsn(cdio_.get(), CDIO_CDROM_LEADOUT_TRACK);
     lsn_t lastSession = 0;
-    if (cdio_get_last_session(cdio_.get(), &lastSession) == DRIVER_OP_SUCCESS &&
+    if (lib.GetLastSession(cdio_.get(), &lastSession) == DRIVER_OP_SUCCESS &&
         lastSession > SessionGap)
         toc_.firstSessionEnd = lastSession - SessionGap;
     media_ = toc_.leadout > toc_.trackStart.front() ? CdMedia::Present : CdMedia::NoDisc;
