@@ -135,7 +135,7 @@ bool Command::readEnabled() {
 // --- Stored properties ---
 
 void Command::ReadProperties(const PropertyBag& bag) {
-    CommandProperties stored{state_.enabled, Caption(), Font(), firstRun_, fontColour_, opaque_};
+    CommandProperties stored = properties();
     stored.read(bag, ambientFont());
     state_.enabled = stored.enabled;
     LblMsg_.setText(stored.caption);
@@ -149,11 +149,13 @@ void Command::ReadProperties(const PropertyBag& bag) {
 }
 
 void Command::WriteProperties(PropertyBag& bag) {
-    const CommandProperties stored{state_.enabled, Caption(),   Font(),
-                                   firstRun_,      fontColour_, opaque_};
-    stored.write(bag, ambientFont());
+    properties().write(bag, ambientFont());
     propertiesChanged_ = false;
     RefreshFace();
+}
+
+CommandProperties Command::properties() const {
+    return {state_.enabled, Caption(), Font(), firstRun_, fontColour_, opaque_};
 }
 
 PropertyBag Command::StoredInstance(const QString& caption, QSize size, const QFont& font) {

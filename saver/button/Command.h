@@ -32,6 +32,8 @@
 
 namespace quillaro {
 
+struct CommandProperties;
+
 class Command : public QWidget {
     Q_OBJECT
 public:
@@ -141,6 +143,8 @@ private:
     bool pointerOverButton();
     void showCaptionColour();
     QFont ambientFont() const;
+    // The stored properties' values as the button holds them now.
+    CommandProperties properties() const;
 
     PointerProbe& pointer_;
     QLabel LblMsg_;
