@@ -19,8 +19,6 @@ constexpr QColor DisabledCaption{128, 128, 128};
 
 constexpr const char* CaptionFamily = "IPAPGothic";
 constexpr int CaptionPixelSize = 13;
-constexpr int PictureWidth = 64;
-constexpr int PictureHeight = 25;
 
 } // namespace
 
@@ -42,7 +40,7 @@ Command::Command(QWidget* parent, PointerProbe& pointer)
 
     setMouseTracking(true); // moves arrive without a button held
     setFocusPolicy(Qt::StrongFocus);
-    resize(PictureWidth, PictureHeight);
+    resize(FacePictureSize);
 }
 
 Command::Command(const PropertyBag& stored, QWidget* parent, PointerProbe& pointer)

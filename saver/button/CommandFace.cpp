@@ -10,10 +10,10 @@
 namespace quillaro {
 namespace {
 
-// The face in twips: the picture's ring is 4 pixels wide, the picture 64 x 25 pixels.
+// The face in twips: the picture's ring is 4 pixels wide.
 constexpr int Border = 60;
-constexpr int PictureWidth = 960;
-constexpr int PictureHeight = 375;
+constexpr int PictureWidth = FacePictureSize.width() * TwipsPerPixel;
+constexpr int PictureHeight = FacePictureSize.height() * TwipsPerPixel;
 constexpr int CaptionHeightTwips = CaptionHeight * TwipsPerPixel;
 constexpr int CaptionGap = 20; // the caption sits this much above the face's middle
 

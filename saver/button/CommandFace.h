@@ -31,8 +31,10 @@ struct CommandFace {
 };
 
 inline constexpr int CaptionHeight = 13; // px, whatever the button's height
+// The face pictures' size in pixels; a fresh button has that size too.
+inline constexpr QSize FacePictureSize{64, 25};
 
-// The face of a button of this size from one face picture (64 x 25 pixels), the gradient white
+// The face of a button of this size from one face picture (FacePictureSize), the gradient white
 // at the top unless reversed. Edges that would be empty (a button under 8 pixels a side) are
 // left out.
 CommandFace DrawCommandFace(QSize size, const Image24& picture, bool gradientReversed,
