@@ -24,9 +24,6 @@ constexpr int CaptionPixelSize = 13;
 
 Command::Command(QWidget* parent, PointerProbe& pointer)
     : QWidget(parent), pointer_(pointer), LblMsg_(this), TmrMouse_(this) {
-    for (std::size_t i = 0; i < pictures_.size(); ++i)
-        pictures_[i] = LoadFacePicture(static_cast<FacePicture>(i));
-
     LblMsg_.setText(DesignCaption);
     LblMsg_.setFont(CaptionFont());
     LblMsg_.setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -298,8 +295,8 @@ void Command::RefreshFace() {
 void Command::PaintFace(FacePicture picture) {
     gradientReversed_ = gradientReversedFor(state_.face, gradientReversed_);
     layout_ = FaceLayout::fitted(size(), layout_);
-    CommandFace painted = DrawCommandFace(size(), pictures_[static_cast<std::size_t>(picture)],
-                                          gradientReversed_, layout_);
+    CommandFace painted =
+        DrawCommandFace(size(), LoadFacePicture(picture), gradientReversed_, layout_);
     face_ = std::move(painted.image);
     update(); // one presentation per painting
     LblMsg_.setGeometry(painted.caption);

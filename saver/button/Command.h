@@ -27,7 +27,6 @@
 #include <QString>
 #include <QTimer>
 #include <QWidget>
-#include <array>
 #include <cstdint>
 
 namespace quillaro {
@@ -149,7 +148,6 @@ private:
     PointerProbe& pointer_;
     QLabel LblMsg_;
     QTimer TmrMouse_;
-    std::array<Image24, 6> pictures_;
 
     CommandState state_;
     std::uint8_t firstRun_ = 0;

@@ -4,7 +4,9 @@
 #include "graphics/Raster.h"
 
 #include <QString>
+#include <array>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace quillaro {
@@ -101,9 +103,14 @@ CommandFace DrawCommandFace(QSize size, const Image24& picture, bool gradientRev
     return face;
 }
 
-Image24 LoadFacePicture(FacePicture picture) {
-    return loadEmbeddedPicture(PictureResources[static_cast<std::size_t>(picture)])
-        .value_or(Image24{});
+const Image24& LoadFacePicture(FacePicture picture) {
+    static const std::array<Image24, std::size(PictureResources)> pictures = [] {
+        std::array<Image24, std::size(PictureResources)> loaded;
+        for (std::size_t i = 0; i < loaded.size(); ++i)
+            loaded[i] = loadEmbeddedPicture(PictureResources[i]).value_or(Image24{});
+        return loaded;
+    }();
+    return pictures[static_cast<std::size_t>(picture)];
 }
 
 } // namespace quillaro

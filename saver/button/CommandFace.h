@@ -43,7 +43,8 @@ inline CommandFace DrawCommandFace(QSize size, const Image24& picture, bool grad
     return DrawCommandFace(size, picture, gradientReversed, FaceLayout::fitted(size, FaceLayout{}));
 }
 
-// The picture built into the program for a look (empty if it cannot be read).
-Image24 LoadFacePicture(FacePicture picture);
+// The picture built into the program for a look (empty if it cannot be read); the pictures are
+// read once, on the first call, and every button of the program shares them.
+const Image24& LoadFacePicture(FacePicture picture);
 
 } // namespace quillaro
