@@ -6,7 +6,6 @@
 #include <QKeyEvent>
 #include <QStyle>
 #include <filesystem>
-#include <sys/stat.h>
 
 namespace quillaro {
 namespace {
@@ -16,11 +15,6 @@ constexpr QSize DefaultSize{560, 380};
 // Qt's own file dialog's texts, so that its translations, where loaded, apply here too.
 QString qtText(const char* text) {
     return QCoreApplication::translate("QFileDialog", text);
-}
-
-bool isFolderPath(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 // path without "." and ".." parts or a trailing slash, as the folder field shows it.

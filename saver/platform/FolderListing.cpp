@@ -26,8 +26,7 @@ bool exists(const std::string& path) {
 bool isFolder(const std::string& folder, const dirent& entry) {
     if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK)
         return entry.d_type == DT_DIR;
-    struct stat info {};
-    return ::stat(joinPath(folder, entry.d_name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return isFolderPath(joinPath(folder, entry.d_name));
 }
 
 bool isDigit(char c) {
@@ -149,6 +148,11 @@ std::vector<FolderEntry> listFolder(const std::string& folder, const QStringList
     }
     std::sort(entries.begin(), entries.end(), listsBefore);
     return entries;
+}
+
+bool isFolderPath(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 std::string joinPath(const std::string& folder, std::string_view name) {

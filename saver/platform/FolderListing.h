@@ -32,6 +32,9 @@ bool matchesPattern(std::string_view name, std::string_view pattern);
 // cannot be read lists nothing.
 std::vector<FolderEntry> listFolder(const std::string& folder, const QStringList& patterns);
 
+// Whether path is a folder, or a link that leads to one.
+bool isFolderPath(const std::string& path);
+
 // name inside folder.
 std::string joinPath(const std::string& folder, std::string_view name);
 
