@@ -80,30 +80,7 @@ bool listsBefore(const FolderEntry& a, const FolderEntry& b) {
     return order != 0 ? order < 0 : a.name < b.name; // the same but for case: one fixed order
 }
 
-bool matchesAny(std::string_view name, const std::vector<std::string>& patterns) {
-    return patterns.empty() ||
-           std::any_of(patterns.begin(), patterns.end(),
-                       [&](const std::string& p) { return matchesPattern(name, p); });
-}
-
-// The entry of folder shown as text; the first one the folder gives, should several be.
-std::optional<std::string> entryShownAs(const std::string& folder, const QString& text) {
-    const Listing listing = openListing(folder);
-    if (!listing)
-        return std::nullopt;
-    while (const dirent* entry = ::readdir(listing.get())) {
-        if (displayText(entry->d_name) == text)
-            return entry->d_name;
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
-QString displayText(std::string_view name) {
-    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-}
-
+// Whether name matches pattern: '*' any run, '?' one byte, ASCII letters without regard to case.
 bool matchesPattern(std::string_view name, std::string_view pattern) {
     constexpr std::size_t None = std::string_view::npos;
     std::size_t n = 0;
@@ -128,6 +105,30 @@ bool matchesPattern(std::string_view name, std::string_view pattern) {
     while (p < pattern.size() && pattern[p] == '*')
         ++p;
     return p == pattern.size();
+}
+
+bool matchesAny(std::string_view name, const std::vector<std::string>& patterns) {
+    return patterns.empty() ||
+           std::any_of(patterns.begin(), patterns.end(),
+                       [&](const std::string& p) { return matchesPattern(name, p); });
+}
+
+// The entry of folder shown as text; the first one the folder gives, should several be.
+std::optional<std::string> entryShownAs(const std::string& folder, const QString& text) {
+    const Listing listing = openListing(folder);
+    if (!listing)
+        return std::nullopt;
+    while (const dirent* entry = ::readdir(listing.get())) {
+        if (displayText(entry->d_name) == text)
+            return entry->d_name;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+QString displayText(std::string_view name) {
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 std::vector<FolderEntry> listFolder(const std::string& folder, const QStringList& patterns) {
