@@ -19,16 +19,11 @@ constexpr QColor DisabledCaption{128, 128, 128};
 
 constexpr const char* CaptionFamily = "IPAPGothic";
 constexpr int CaptionPixelSize = 13;
-constexpr int PictureWidth = 64;
-constexpr int PictureHeight = 25;
 
 } // namespace
 
 Command::Command(QWidget* parent, PointerProbe& pointer)
     : QWidget(parent), pointer_(pointer), LblMsg_(this), TmrMouse_(this) {
-    for (std::size_t i = 0; i < pictures_.size(); ++i)
-        pictures_[i] = LoadFacePicture(static_cast<FacePicture>(i));
-
     LblMsg_.setText(DesignCaption);
     LblMsg_.setFont(CaptionFont());
     LblMsg_.setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -42,7 +37,7 @@ Command::Command(QWidget* parent, PointerProbe& pointer)
 
     setMouseTracking(true); // moves arrive without a button held
     setFocusPolicy(Qt::StrongFocus);
-    resize(PictureWidth, PictureHeight);
+    resize(FacePictureSize);
 }
 
 Command::Command(const PropertyBag& stored, QWidget* parent, PointerProbe& pointer)
@@ -135,7 +130,7 @@ bool Command::readEnabled() {
 // --- Stored properties ---
 
 void Command::ReadProperties(const PropertyBag& bag) {
-    CommandProperties stored{state_.enabled, Caption(), Font(), firstRun_, fontColour_, opaque_};
+    CommandProperties stored = properties();
     stored.read(bag, ambientFont());
     state_.enabled = stored.enabled;
     LblMsg_.setText(stored.caption);
@@ -149,11 +144,13 @@ void Command::ReadProperties(const PropertyBag& bag) {
 }
 
 void Command::WriteProperties(PropertyBag& bag) {
-    const CommandProperties stored{state_.enabled, Caption(),   Font(),
-                                   firstRun_,      fontColour_, opaque_};
-    stored.write(bag, ambientFont());
+    properties().write(bag, ambientFont());
     propertiesChanged_ = false;
     RefreshFace();
+}
+
+CommandProperties Command::properties() const {
+    return {state_.enabled, Caption(), Font(), firstRun_, fontColour_, opaque_};
 }
 
 PropertyBag Command::StoredInstance(const QString& caption, QSize size, const QFont& font) {
@@ -298,8 +295,8 @@ void Command::RefreshFace() {
 void Command::PaintFace(FacePicture picture) {
     gradientReversed_ = gradientReversedFor(state_.face, gradientReversed_);
     layout_ = FaceLayout::fitted(size(), layout_);
-    CommandFace painted = DrawCommandFace(size(), pictures_[static_cast<std::size_t>(picture)],
-                                          gradientReversed_, layout_);
+    CommandFace painted =
+        DrawCommandFace(size(), LoadFacePicture(picture), gradientReversed_, layout_);
     face_ = std::move(painted.image);
     update(); // one presentation per painting
     LblMsg_.setGeometry(painted.caption);

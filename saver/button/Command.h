@@ -27,10 +27,11 @@
 #include <QString>
 #include <QTimer>
 #include <QWidget>
-#include <array>
 #include <cstdint>
 
 namespace quillaro {
+
+struct CommandProperties;
 
 class Command : public QWidget {
     Q_OBJECT
@@ -141,11 +142,12 @@ private:
     bool pointerOverButton();
     void showCaptionColour();
     QFont ambientFont() const;
+    // The stored properties' values as the button holds them now.
+    CommandProperties properties() const;
 
     PointerProbe& pointer_;
     QLabel LblMsg_;
     QTimer TmrMouse_;
-    std::array<Image24, 6> pictures_;
 
     CommandState state_;
     std::uint8_t firstRun_ = 0;

@@ -4,16 +4,18 @@
 #include "graphics/Raster.h"
 
 #include <QString>
+#include <array>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace quillaro {
 namespace {
 
-// The face in twips: the picture's ring is 4 pixels wide, the picture 64 x 25 pixels.
+// The face in twips: the picture's ring is 4 pixels wide.
 constexpr int Border = 60;
-constexpr int PictureWidth = 960;
-constexpr int PictureHeight = 375;
+constexpr int PictureWidth = FacePictureSize.width() * TwipsPerPixel;
+constexpr int PictureHeight = FacePictureSize.height() * TwipsPerPixel;
 constexpr int CaptionHeightTwips = CaptionHeight * TwipsPerPixel;
 constexpr int CaptionGap = 20; // the caption sits this much above the face's middle
 
@@ -101,9 +103,14 @@ CommandFace DrawCommandFace(QSize size, const Image24& picture, bool gradientRev
     return face;
 }
 
-Image24 LoadFacePicture(FacePicture picture) {
-    return loadEmbeddedPicture(PictureResources[static_cast<std::size_t>(picture)])
-        .value_or(Image24{});
+const Image24& LoadFacePicture(FacePicture picture) {
+    static const std::array<Image24, std::size(PictureResources)> pictures = [] {
+        std::array<Image24, std::size(PictureResources)> loaded;
+        for (std::size_t i = 0; i < loaded.size(); ++i)
+            loaded[i] = loadEmbeddedPicture(PictureResources[i]).value_or(Image24{});
+        return loaded;
+    }();
+    return pictures[static_cast<std::size_t>(picture)];
 }
 
 } // namespace quillaro

@@ -31,8 +31,10 @@ struct CommandFace {
 };
 
 inline constexpr int CaptionHeight = 13; // px, whatever the button's height
+// The face pictures' size in pixels; a fresh button has that size too.
+inline constexpr QSize FacePictureSize{64, 25};
 
-// The face of a button of this size from one face picture (64 x 25 pixels), the gradient white
+// The face of a button of this size from one face picture (FacePictureSize), the gradient white
 // at the top unless reversed. Edges that would be empty (a button under 8 pixels a side) are
 // left out.
 CommandFace DrawCommandFace(QSize size, const Image24& picture, bool gradientReversed,
@@ -41,7 +43,8 @@ inline CommandFace DrawCommandFace(QSize size, const Image24& picture, bool grad
     return DrawCommandFace(size, picture, gradientReversed, FaceLayout::fitted(size, FaceLayout{}));
 }
 
-// The picture built into the program for a look (empty if it cannot be read).
-Image24 LoadFacePicture(FacePicture picture);
+// The picture built into the program for a look (empty if it cannot be read); the pictures are
+// read once, on the first call, and every button of the program shares them.
+const Image24& LoadFacePicture(FacePicture picture);
 
 } // namespace quillaro

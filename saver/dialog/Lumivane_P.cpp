@@ -120,14 +120,6 @@ bool settingsKeep(std::string_view path) {
     return !quoted;
 }
 
-// What a chooser's answer leaves to keep: nothing when it was cancelled or names a path the
-// settings file could not keep.
-std::optional<std::string> keptPath(std::optional<std::string> chosen) {
-    if (!chosen || !settingsKeep(*chosen))
-        return std::nullopt;
-    return chosen;
-}
-
 QFont labelFont() {
     return Command::CaptionFont();
 }
@@ -426,7 +418,10 @@ void Lumivane_P::Cmd_File_Click() {
 // The path the user confirmed in a fresh chooser; nothing when the chooser was cancelled or the
 // path is one the settings file could not keep.
 std::optional<std::string> Lumivane_P::chooseFile(const FileChoice& choice) {
-    return keptPath(platform_.files.chooseFile(this, choice));
+    std::optional<std::string> chosen = platform_.files.chooseFile(this, choice);
+    if (!chosen || !settingsKeep(*chosen))
+        return std::nullopt;
+    return chosen;
 }
 
 void Lumivane_P::Cmd_Set_Click() {

@@ -26,8 +26,7 @@ bool exists(const std::string& path) {
 bool isFolder(const std::string& folder, const dirent& entry) {
     if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK)
         return entry.d_type == DT_DIR;
-    struct stat info {};
-    return ::stat(joinPath(folder, entry.d_name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return isFolderPath(joinPath(folder, entry.d_name));
 }
 
 bool isDigit(char c) {
@@ -81,30 +80,7 @@ bool listsBefore(const FolderEntry& a, const FolderEntry& b) {
     return order != 0 ? order < 0 : a.name < b.name; // the same but for case: one fixed order
 }
 
-bool matchesAny(std::string_view name, const std::vector<std::string>& patterns) {
-    return patterns.empty() ||
-           std::any_of(patterns.begin(), patterns.end(),
-                       [&](const std::string& p) { return matchesPattern(name, p); });
-}
-
-// The entry of folder shown as text; the first one the folder gives, should several be.
-std::optional<std::string> entryShownAs(const std::string& folder, const QString& text) {
-    const Listing listing = openListing(folder);
-    if (!listing)
-        return std::nullopt;
-    while (const dirent* entry = ::readdir(listing.get())) {
-        if (displayText(entry->d_name) == text)
-            return entry->d_name;
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
-QString displayText(std::string_view name) {
-    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-}
-
+// Whether name matches pattern: '*' any run, '?' one byte, ASCII letters without regard to case.
 bool matchesPattern(std::string_view name, std::string_view pattern) {
     constexpr std::size_t None = std::string_view::npos;
     std::size_t n = 0;
@@ -131,6 +107,30 @@ bool matchesPattern(std::string_view name, std::string_view pattern) {
     return p == pattern.size();
 }
 
+bool matchesAny(std::string_view name, const std::vector<std::string>& patterns) {
+    return patterns.empty() ||
+           std::any_of(patterns.begin(), patterns.end(),
+                       [&](const std::string& p) { return matchesPattern(name, p); });
+}
+
+// The entry of folder shown as text; the first one the folder gives, should several be.
+std::optional<std::string> entryShownAs(const std::string& folder, const QString& text) {
+    const Listing listing = openListing(folder);
+    if (!listing)
+        return std::nullopt;
+    while (const dirent* entry = ::readdir(listing.get())) {
+        if (displayText(entry->d_name) == text)
+            return entry->d_name;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+QString displayText(std::string_view name) {
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
 std::vector<FolderEntry> listFolder(const std::string& folder, const QStringList& patterns) {
     std::vector<std::string> bytePatterns;
     for (const QString& pattern : patterns)
@@ -149,6 +149,11 @@ std::vector<FolderEntry> listFolder(const std::string& folder, const QStringList
     }
     std::sort(entries.begin(), entries.end(), listsBefore);
     return entries;
+}
+
+bool isFolderPath(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 std::string joinPath(const std::string& folder, std::string_view name) {

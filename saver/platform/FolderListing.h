@@ -22,15 +22,15 @@ struct FolderEntry {
 // A name as the user sees it: valid UTF-8 decoded as it is, U+FFFD in place of any odd byte.
 QString displayText(std::string_view name);
 
-// Whether name matches a pattern of '*' (any run) and '?' (one byte), ASCII letters matched
-// without regard to case.
-bool matchesPattern(std::string_view name, std::string_view pattern);
-
 // The visible entries of folder: its folders, then the files that match one of patterns (every
-// file when there are none), each group sorted as a file manager sorts, without regard to case
-// and with runs of digits by their value. Names starting with a dot are left out. A folder that
-// cannot be read lists nothing.
+// file when there are none; '*' any run, '?' one byte, ASCII letters without regard to case),
+// each group sorted as a file manager sorts, without regard to case and with runs of digits by
+// their value. Names starting with a dot are left out. A folder that cannot be read lists
+// nothing.
 std::vector<FolderEntry> listFolder(const std::string& folder, const QStringList& patterns);
+
+// Whether path is a folder, or a link that leads to one.
+bool isFolderPath(const std::string& path);
 
 // name inside folder.
 std::string joinPath(const std::string& folder, std::string_view name);

@@ -15,12 +15,13 @@ const QScreen* orPrimary(const QScreen* screen) {
     return screen ? screen : QGuiApplication::primaryScreen();
 }
 
-} // namespace
-
+// Qt keeps the screen's top-left corner where the server has it and scales from there.
 QPoint nativePoint(QPoint logical, QPoint screenOrigin, double ratio) {
     const QPoint offset = logical - screenOrigin;
     return screenOrigin + QPoint(scaled(offset.x(), ratio), scaled(offset.y(), ratio));
 }
+
+} // namespace
 
 QPoint nativePoint(QPoint logical) {
     const QScreen* screen = orPrimary(QGuiApplication::screenAt(logical));

@@ -19,9 +19,6 @@ QPoint nativePoint(QPoint logical);
 // A rectangle of Qt's on the given screen (null: the primary one) in the server's pixels.
 QRect nativeRect(const QRect& logical, const QScreen* screen);
 
-// The same from the facts: the screen's top-left corner and its scale.
-QPoint nativePoint(QPoint logical, QPoint screenOrigin, double ratio);
-
 // A length in the server's pixels as a widget's size in Qt's: the fewest that cover it.
 int logicalLength(int nativeLength, double ratio);
 

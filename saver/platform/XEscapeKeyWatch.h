@@ -23,8 +23,6 @@ public:
     XEscapeKeyWatch(const XEscapeKeyWatch&) = delete;
     XEscapeKeyWatch& operator=(const XEscapeKeyWatch&) = delete;
 
-    bool watching() const { return notifier_ != nullptr; }
-
 private:
     void readEvents();
 

@@ -17,7 +17,6 @@ public:
     // when a window of that title was there already, or the display does not answer.
     explicit XMarkerWindow(std::string_view title);
 
-    bool exists() const { return window_ != 0; }
     // True when another window had that title (rather than the display not answering).
     bool titleTaken() const { return window_ == 0 && connection_.connected(); }
 

@@ -35,14 +35,13 @@ Lumivane_R::Lumivane_R(ProgramEnd& end) : end_(end), picture_(BackgroundPicture)
     setAttribute(Qt::WA_ShowWithoutActivating);
     // Img_Prev draws its still at its own size from its top-left corner, whatever its size, and
     // lets the form show through beyond it.
-    imgPrev_.setPixmap(QPixmap(StillPicture));
     imgPrev_.setAlignment(Qt::AlignLeft | Qt::AlignTop);
     imgPrev_.setScaledContents(false);
     winId();
     // Both pictures keep their own size in the server's pixels at any scale factor.
     const double ratio = devicePixelRatioF();
     picture_.setDevicePixelRatio(ratio);
-    QPixmap still = imgPrev_.pixmap();
+    QPixmap still(StillPicture);
     still.setDevicePixelRatio(ratio);
     imgPrev_.setPixmap(still);
     imgPrev_.setGeometry(0, 0, logicalLength(StillWidth, ratio), logicalLength(StillHeight, ratio));
