@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <ctime>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -34,12 +33,6 @@ constexpr int LabelWidth = 46; // the longest label of the report
 constexpr int MonitorWidth = 1920;
 constexpr int MonitorHeight = 1080;
 constexpr auto FrameTimeout = 60s;
-
-long long monotonicNs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
-}
 
 // When the hook noted the first frame on the screen, if it has.
 std::optional<long long> firstFrame(const fs::path& log) {

@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -32,12 +31,6 @@ constexpr int Width = 1920;
 constexpr int Height = 1080;
 constexpr auto FrameTimeout = 60s;
 constexpr const char* RendererTitle = "Lumivane_VC";
-
-long long monotonicNs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
-}
 
 RgbImage wallpaper() {
     RgbImage picture;

@@ -1,10 +1,18 @@
-// The figures the first-frame benchmarks print: the median of a series and one line of median,
-// minimum and maximum in milliseconds.
+// What the first-frame benchmarks time with and print: the monotonic clock, the median of a
+// series and one line of median, minimum and maximum in milliseconds.
 #pragma once
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <vector>
+
+// The clock the frame hook stamps its notes with, in nanoseconds.
+inline long long monotonicNs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+}
 
 inline double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());

@@ -38,8 +38,6 @@ bool writeAll(int fd, std::string_view data) {
             continue;
         if (n == 0)
             errno = EIO; // a write that takes nothing and says nothing: no use to go on
-        if (n == 0)
-            errno = EIO; // a write that takes nothing and says nothing: no use to go on
         if (n <= 0)
             return false;
         data.remove_prefix(static_cast<std::size_t>(n));

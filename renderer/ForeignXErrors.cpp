@@ -50,8 +50,7 @@ void ignoreForeignXErrors() {
     XSetIOErrorHandler(onConnectionLost);
 }
 
-void forgetDeadWindowManager() {
-    Display* display = XOpenDisplay(nullptr);
+void forgetDeadWindowManager(Display* display) {
     if (!display)
         return; // glutInit tells the user
     const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
@@ -67,7 +66,6 @@ void forgetDeadWindowManager() {
         XUngrabServer(display);
         XSync(display, False);
     }
-    XCloseDisplay(display);
 }
 
 void setOwnXWindow(unsigned long window) {

@@ -6,6 +6,8 @@
 // clients' errors pass, keeping Xlib's default only for the renderer's window.
 #pragma once
 
+typedef struct _XDisplay Display; // Xlib's, declared without its macros
+
 namespace quillaro {
 
 // Installs the handlers for every X connection of the process (Xlib has one per process): the
@@ -13,8 +15,8 @@ namespace quillaro {
 // before the first connection is opened.
 void ignoreForeignXErrors();
 // Removes the root's window-manager check when the window it names has gone; nothing else.
-// Call after ignoreForeignXErrors and before glutInit.
-void forgetDeadWindowManager();
+// Call after ignoreForeignXErrors and before glutInit; nothing happens without a display.
+void forgetDeadWindowManager(Display* display);
 // Names the renderer's window once it exists: errors about it end the program as before.
 void setOwnXWindow(unsigned long window);
 

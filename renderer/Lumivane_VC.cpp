@@ -9,11 +9,23 @@
 #include <GL/freeglut.h>
 #include <GL/glx.h>
 #include <cstdio>
+#include <memory>
+
+namespace {
+
+struct DisplayCloser {
+    void operator()(Display* display) const { XCloseDisplay(display); }
+};
+
+} // namespace
 
 int main(int argc, char** argv) {
     using namespace quillaro;
     ignoreForeignXErrors();
-    forgetDeadWindowManager();
+    // One look at the server before freeglut connects: a dead window manager's leftover, and
+    // where the window goes.
+    std::unique_ptr<Display, DisplayCloser> look(XOpenDisplay(nullptr));
+    forgetDeadWindowManager(look.get());
     const auto options = takeRendererOptions(argc, argv);
     if (!options) {
         std::fputs("Quillaro.dll: --window-id needs a window id, --picture a file\n", stderr);
@@ -26,11 +38,12 @@ int main(int argc, char** argv) {
     state.picturePath = options->picture;
     if (options->hostWindow != 0)
         state.host = &host;
+    const WindowPlacement placement =
+        state.host ? WindowPlacement{} : placeWindow(look.get(), WindowWidth, WindowHeight);
+    look.reset();
 
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    const WindowPlacement placement =
-        state.host ? WindowPlacement{} : placeWindow(WindowWidth, WindowHeight);
     if (state.host) {
         // Made off the screen at the host's size, so nothing shows before it is moved in.
         glutInitWindowSize(host.width(), host.height());

@@ -7,10 +7,6 @@
 namespace quillaro {
 namespace {
 
-struct DisplayCloser {
-    void operator()(Display* d) const { XCloseDisplay(d); }
-};
-
 // The window ids or atoms in a 32-bit property of window, or none.
 std::unique_ptr<unsigned long[], int (*)(void*)>
 listProperty(Display* d, Window window, const char* name, Atom type, unsigned long& count) {
@@ -48,12 +44,10 @@ bool managerGoesFullScreen(Display* d) {
 
 } // namespace
 
-WindowPlacement placeWindow(int defaultWidth, int defaultHeight) {
+WindowPlacement placeWindow(Display* d, int defaultWidth, int defaultHeight) {
     const WindowPlacement oneMonitor{{0, 0, defaultWidth, defaultHeight}, true};
-    std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
-    if (!display)
+    if (!d)
         return oneMonitor;
-    Display* d = display.get();
     const int screen = DefaultScreen(d);
     const ScreenArea monitor = primaryMonitorArea(d);
     if (monitor == ScreenArea{0, 0, DisplayWidth(d, screen), DisplayHeight(d, screen)})

@@ -14,8 +14,8 @@ struct WindowPlacement {
     bool fullScreen = true; // ask for full screen once the window exists
 };
 
-// Looks at the display named by DISPLAY through a connection of its own; the one-monitor
-// placement (the origin, the default size, full screen) when it cannot.
-WindowPlacement placeWindow(int defaultWidth, int defaultHeight);
+// Looks at the display through the caller's connection; the one-monitor placement (the origin,
+// the default size, full screen) without one.
+WindowPlacement placeWindow(Display* display, int defaultWidth, int defaultHeight);
 
 } // namespace quillaro

@@ -1,7 +1,7 @@
 #include "HostScreenshot.h"
 
+#include "RootCapture.h"
 #include "common/PrimaryMonitor.h"
-#include "graphics/PixelDecoder.h"
 #include "platform/XErrorTrap.h"
 
 #include <X11/Xatom.h>
@@ -13,9 +13,6 @@ namespace {
 
 struct XFreeDeleter {
     void operator()(unsigned char* data) const { XFree(data); }
-};
-struct XImageDeleter {
-    void operator()(XImage* image) const { XDestroyImage(image); }
 };
 
 Pixmap screenshotPixmap(Display* display, XWindowId host) {
@@ -51,18 +48,11 @@ Picture GrabHostScreenshot(Display* display, XWindowId host) {
     if (!XGetGeometry(display, pixmap, &root, &x, &y, &width, &height, &border, &depth) ||
         trap.failed() || static_cast<int>(depth) != DefaultDepth(display, DefaultScreen(display)))
         return {};
-    std::unique_ptr<XImage, XImageDeleter> image(
-        XGetImage(display, pixmap, 0, 0, width, height, AllPlanes, ZPixmap));
-    if (!image || trap.failed())
+    auto captured = captureArea(display, pixmap, 0, 0, static_cast<int>(width),
+                                static_cast<int>(height), CaptureMethod::PlainImage);
+    if (!captured)
         return {};
-    const PixelDecoder decoder =
-        PixelDecoder::trueColor({static_cast<std::uint32_t>(visual->red_mask),
-                                 static_cast<std::uint32_t>(visual->green_mask),
-                                 static_cast<std::uint32_t>(visual->blue_mask)});
-    Image24 pixels = decoder.decode({reinterpret_cast<const std::uint8_t*>(image->data),
-                                     image->width, image->height, image->bytes_per_line,
-                                     image->bits_per_pixel, image->byte_order == MSBFirst});
-    return Picture(std::move(pixels), std::nullopt);
+    return Picture(std::move(captured->image), std::nullopt);
 }
 
 bool HostFillsItsMonitor(Display* display, XWindowId host) {

@@ -162,6 +162,13 @@ private:
 
 std::optional<RootPixels> captureRootArea(Display* display, int x, int y, int width, int height,
                                           CaptureMethod method) {
+    if (!display)
+        return std::nullopt;
+    return captureArea(display, DefaultRootWindow(display), x, y, width, height, method);
+}
+
+std::optional<RootPixels> captureArea(Display* display, unsigned long drawable, int x, int y,
+                                      int width, int height, CaptureMethod method) {
     if (!display || width <= 0 || height <= 0)
         return std::nullopt;
     const Window root = DefaultRootWindow(display);
@@ -190,13 +197,13 @@ std::optional<RootPixels> captureRootArea(Display* display, int x, int y, int wi
         XErrorTrap trap(display);
         for (int top = 0; top < height; top += bandHeight) {
             band->height = std::min(bandHeight, height - top);
-            if (!XShmGetImage(display, root, band, x, y + top, AllPlanes) || trap.failed() ||
+            if (!XShmGetImage(display, drawable, band, x, y + top, AllPlanes) || trap.failed() ||
                 !colours.decoder->decodeInto(rawOf(*band), pixels, top))
                 return std::nullopt;
         }
     } else {
         XErrorTrap trap(display);
-        ImagePtr image(XGetImage(display, root, x, y, static_cast<unsigned>(width),
+        ImagePtr image(XGetImage(display, drawable, x, y, static_cast<unsigned>(width),
                                  static_cast<unsigned>(height), AllPlanes, ZPixmap));
         if (!image || trap.failed())
             return std::nullopt;

@@ -30,4 +30,9 @@ struct RootPixels {
 std::optional<RootPixels> captureRootArea(Display* display, int x, int y, int width, int height,
                                           CaptureMethod method);
 
+// The same from another drawable of the root's depth and colours (a pixmap made for the screen),
+// its pixels read as the root's would be.
+std::optional<RootPixels> captureArea(Display* display, unsigned long drawable, int x, int y,
+                                      int width, int height, CaptureMethod method);
+
 } // namespace quillaro

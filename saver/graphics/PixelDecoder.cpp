@@ -152,9 +152,9 @@ bool PixelDecoder::decodeInto(const RawPixels& raw, Image24& out, int top) const
     }
     if (isPlain888() && bytes == 3) {
         // 8-8-8 packed in 24 bits: the bytes are taken as they lie.
-        const int redByte = raw.msbFirst ? bytes - 3 : 2;
-        const int greenByte = raw.msbFirst ? bytes - 2 : 1;
-        const int blueByte = raw.msbFirst ? bytes - 1 : 0;
+        const int redByte = raw.msbFirst ? 0 : 2;
+        const int greenByte = 1;
+        const int blueByte = raw.msbFirst ? 2 : 0;
         for (int y = 0; y < raw.height; ++y) {
             const std::uint8_t* in = raw.data + static_cast<std::size_t>(y) * raw.bytesPerLine;
             std::uint8_t* o = out.row(top + y);

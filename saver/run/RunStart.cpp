@@ -35,12 +35,12 @@ void RunStart::begin() {
     if (begun_)
         return;
     begun_ = true;
-    if (host_ && desktopChosen(settings().Capture))
-        prepareHostDesktop();
-    else if (desktopChosen(settings().Capture))
-        prepareDesktop();
-    else
+    if (!desktopChosen(settings().Capture))
         preparePictureFile();
+    else if (host_)
+        prepareHostDesktop();
+    else
+        prepareDesktop();
 
     // The hand-off file is complete before the renderer starts; the saver never waits for it.
     rendererPid_ = services_.programs.startProgram(RendererPath(services_.program.folder),

@@ -39,7 +39,6 @@ public:
     // Prepares and writes the picture, then starts the renderer. Once only; later calls do
     // nothing.
     void begin();
-    bool begun() const { return begun_; }
 
     const Picture& picture() const { return picture_; }
     std::optional<std::int64_t> rendererProcess() const { return rendererPid_; }

@@ -28,6 +28,20 @@ LoadedForm keepOrEnd(SaverServices& services, LoadedForm form) {
     return form;
 }
 
+// What every mode but the preview does first: the working folder, the settings, and the check
+// that the renderer is there. False, said on standard error, when it is not.
+bool prepareSaver(SaverServices& services) {
+    // A folder that cannot be made is no reason to stop: the run form tries again before it
+    // writes the picture, and says why it cannot.
+    static_cast<void>(services.createPrivateFolder(workingFolder()));
+    LoadSettings(services.program.folder);
+    const std::string renderer = RendererPath(services.program.folder);
+    if (FileExists(renderer))
+        return true;
+    reportProblem("the renderer " + renderer + " was not found beside the saver");
+    return false;
+}
+
 // A copy that a screen-saver daemon runs on one of its monitors: no guard (the other monitors'
 // copies run at the same time), no cursor (the daemon hides it) and no message box (nobody
 // could see it under the daemon's windows).
@@ -37,13 +51,8 @@ LoadedForm displayMain(SaverServices& services, const Handovers& handovers, Wind
                       "window id in decimal or 0x hex");
         return endHere(services, ExitQuietly);
     }
-    static_cast<void>(services.createPrivateFolder(workingFolder())); // as in Main
-    LoadSettings(services.program.folder);
-    const std::string renderer = RendererPath(services.program.folder);
-    if (!FileExists(renderer)) {
-        reportProblem("the renderer " + renderer + " was not found beside the saver");
+    if (!prepareSaver(services))
         return endHere(services, ExitRendererMissing);
-    }
     if (!handovers.displayRun)
         return endHere(services, ExitQuietly);
     return keepOrEnd(services, handovers.displayRun(services, window));
@@ -84,14 +93,7 @@ LoadedForm Main(SaverServices& services, const Handovers& handovers) {
         return keepOrEnd(services, handovers.preview(services, handle));
     }
 
-    // A folder that cannot be made is no reason to stop: the run form tries again before it
-    // writes the picture, and says why it cannot.
-    static_cast<void>(services.createPrivateFolder(workingFolder()));
-    LoadSettings(services.program.folder);
-
-    const std::string renderer = RendererPath(services.program.folder);
-    if (!FileExists(renderer)) {
-        reportProblem("the renderer " + renderer + " was not found beside the saver");
+    if (!prepareSaver(services)) {
         services.messages.showMessage(MessageCaption, RendererMissingMessage);
         return endHere(services, ExitRendererMissing);
     }

@@ -4,8 +4,8 @@
 // samples of one PcmSource (the CD player) to every buffer after the mixer has filled it.
 //
 // The output opens when its first user acquires it and closes when the last one lets go. Opening
-// keeps the terminal clean: ALSA's and libcdio's own error printing is silenced, and so are
-// SDL's audio log lines, since a machine without sound is a normal place for a screen saver.
+// keeps the terminal clean: ALSA's own error printing is silenced, and so are SDL's audio log
+// lines, since a machine without sound is a normal place for a screen saver.
 #pragma once
 
 #include "PcmSource.h"
@@ -29,9 +29,6 @@ public:
     static std::shared_ptr<SdlAudioOutput> acquire();
     // The number of sound outputs SDL can see; 0 when its audio cannot start at all.
     static int outputDeviceCount();
-    // Silences the libraries' own printing on standard error; done once, before first use.
-    static void quietLibraries();
-
     explicit SdlAudioOutput(Passkey);
     ~SdlAudioOutput();
     SdlAudioOutput(const SdlAudioOutput&) = delete;
@@ -43,6 +40,8 @@ public:
     void setPcmSource(PcmSource* source);
 
 private:
+    // Silences the libraries' own printing on standard error; done once, before first use.
+    static void quietLibraries();
     static void postMix(void* self, unsigned char* stream, int bytes);
 
     bool sdlStarted_ = false;

@@ -43,7 +43,6 @@ void CdioDrive::CdioCloser::operator()(_CdIo* cdio) const {
 Result<std::unique_ptr<CdioDrive>, std::int32_t> CdioDrive::open(CdReadMethod method) {
     // Opening the drive and reading its table of contents stay on the calling thread: the
     // saver's CD upkeep decides from the first answers after the open whether a disc is there.
-    SdlAudioOutput::quietLibraries();
     // Without libcdio no drive can be opened: the same outcome as no drive at all.
     const CdioLibrary* lib = CdioLibrary::get();
     if (!lib)
