@@ -187,6 +187,17 @@ protected:
                       << " ms after " << event << "\n";
         return ended;
     }
+
+    // Whether the saver ended after the event named, by itself and with status 0.
+    ::testing::AssertionResult endsCleanly(ChildProcess& saver, const char* event) {
+        const auto status = endAfter(saver, event);
+        if (!status)
+            return ::testing::AssertionFailure() << "the saver did not end after " << event;
+        if (!status->exited || status->code != 0)
+            return ::testing::AssertionFailure()
+                   << "ended with code " << status->code << ", signal " << status->signal;
+        return ::testing::AssertionSuccess();
+    }
 };
 
 } // namespace
@@ -215,10 +226,7 @@ TEST_F(SaverRun, DesktopGoesToTheRendererAsTheScreenShowsItAndEscapeEndsTheRun) 
     EXPECT_FALSE(loads(saver.pid(), "libSDL2"));
     EXPECT_FALSE(loads(saver.pid(), "libcdio"));
     pressEscape(window);
-    auto status = endAfter(saver, "Escape");
-    ASSERT_TRUE(status) << "the saver did not end after Escape";
-    EXPECT_TRUE(status->exited);
-    EXPECT_EQ(status->code, 0);
+    ASSERT_TRUE(endsCleanly(saver, "Escape"));
     EXPECT_TRUE(xvfb.waitForNoWindow(RendererTitle, EndTimeout));
     EXPECT_TRUE(xvfb.findWindows(RunFormTitle).empty());
     // Its window goes before its process does: a sanitizer's exit checks take a while.
@@ -357,9 +365,7 @@ TEST_F(SaverRun, RendererThatEndsBeforeItsWindowIsReportedWithItsStatus) {
     std::ofstream(programFolder / "Quillaro.dll") << "#!/bin/sh\nexit 3\n";
     fs::permissions(programFolder / "Quillaro.dll", fs::perms::owner_all);
     ChildProcess saver = startSaver(); // not verbose: told all the same
-    auto status = endAfter(saver, "the renderer ended");
-    ASSERT_TRUE(status);
-    EXPECT_EQ(status->code, 0);
+    ASSERT_TRUE(endsCleanly(saver, "the renderer ended"));
     EXPECT_EQ(readFile(dir / "saver-stderr.txt"),
               "Quillaro.scr: the renderer " + (programFolder / "Quillaro.dll").string() +
                   " ended before its window was seen (exit status 3)\n");
@@ -427,8 +433,7 @@ TEST_F(SaverRun, FullDiskKeepsTheLastPictureAndTheLostServerEndsBothProgramsClea
                 animated = !samePicture(xvfb.grabRoot(), shown);
             EXPECT_TRUE(animated) << "no animation on the screen";
             pressEscape(window);
-            auto status = endAfter(saver, "Escape");
-            ASSERT_TRUE(status && status->exited && status->code == 0);
+            ASSERT_TRUE(endsCleanly(saver, "Escape"));
         }
         EXPECT_EQ(readFile(handoff), before);
         EXPECT_TRUE(onlyAWholePicture());
@@ -468,8 +473,7 @@ TEST_F(SaverRun, VerboseRunsTellEachFallbackOnALineAndQuietRunsTellNothing) {
         EXPECT_NE(window, 0u);
         if (window)
             pressEscape(window);
-        auto status = endAfter(saver, "Escape");
-        EXPECT_TRUE(status && status->exited && status->code == 0);
+        EXPECT_TRUE(endsCleanly(saver, "Escape"));
         return readFile(dir / "saver-stderr.txt");
     };
     EXPECT_EQ(runOnce(false), "") << "quiet unless asked";
@@ -535,10 +539,7 @@ TEST_F(SaverRun, MusicPlaysDuringTheRunAndTheRunEndsCleanlyWithIt) {
     // Music still playing when the renderer goes: the teardown stops it and the sound output
     // closes without a crash or a word on the terminal.
     pressEscape(window);
-    auto status = endAfter(saver, "Escape");
-    ASSERT_TRUE(status);
-    EXPECT_TRUE(status->exited);
-    EXPECT_EQ(status->code, 0);
+    ASSERT_TRUE(endsCleanly(saver, "Escape"));
     EXPECT_EQ(readFile(dir / "saver-stderr.txt"), "");
 }
 
@@ -579,9 +580,7 @@ TEST_F(SaverRun, EscapeFreesTheScreenFromAStoppedRendererButStallsAndOtherKeysEn
     std::cout << "screen free "
               << std::chrono::duration_cast<std::chrono::milliseconds>(freedAfter).count()
               << " ms after Escape\n";
-    auto status = endAfter(saver, "Escape on a stopped renderer");
-    ASSERT_TRUE(status);
-    EXPECT_TRUE(status->exited && status->code == 0);
+    ASSERT_TRUE(endsCleanly(saver, "Escape on a stopped renderer"));
     EXPECT_TRUE(waitForNoProcess(programFolder / "Quillaro.dll", EndTimeout));
 }
 
@@ -628,9 +627,7 @@ TEST_F(SaverRun, TwoMonitorsShowTheSceneOnThePrimaryOnlyAndBlackOnTheOther) {
         // saver sees Escape whoever does); then the desktop is back on both.
         xvfb.xdotool({"mousemove", "800", "400"});
         xvfb.xdotool({"key", "Escape"});
-        auto status = endAfter(saver, "Escape");
-        ASSERT_TRUE(status && status->exited && status->code == 0)
-            << readFile(dir / "saver-stderr.txt");
+        ASSERT_TRUE(endsCleanly(saver, "Escape")) << readFile(dir / "saver-stderr.txt");
         EXPECT_TRUE(xvfb.waitForNoWindow(RendererTitle, EndTimeout));
         EXPECT_TRUE(samePicture(xvfb.grabRoot(), desktop)) << "something of the run stayed";
     }
