@@ -585,8 +585,7 @@ TEST_F(SaverRun, EscapeFreesTheScreenFromAStoppedRendererButStallsAndOtherKeysEn
 }
 
 TEST_F(SaverRun, TwoMonitorsShowTheSceneOnThePrimaryOnlyAndBlackOnTheOther) {
-    xvfb.addMonitor("L", true, 0, 0, 512, 768);
-    xvfb.addMonitor("R", false, 512, 0, 512, 768);
+    xvfb.splitIntoTwoMonitors();
     ProcessOptions quiet = xvfb.options();
     quiet.stdoutFile = quiet.stderrFile = "/dev/null";
     for (bool manager : {false, true}) {
