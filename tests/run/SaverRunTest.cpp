@@ -8,6 +8,7 @@
 // clang-format on
 #include "Bitmap24Loader.h"
 #include "ChildProcess.h"
+#include "DisplayModeCheck.h"
 #include "FileText.h"
 #include "JpegOrientation.h"
 #include "TempDir.h"
@@ -242,9 +243,7 @@ TEST_F(SaverRun, TwoStartsMomentsApartMakeOneRun) {
     // Whichever got there first runs; the other finds its run (by the title, at the guard or
     // when it makes its own window under a server grab) and ends by itself. Two runs would both
     // keep going.
-    const auto deadline = std::chrono::steady_clock::now() + EndTimeout;
-    while (first.running() && second.running() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(20ms);
+    eventually([&] { return !first.running() || !second.running(); }, EndTimeout);
     const bool firstRuns = first.running();
     ChildProcess& refused = firstRuns ? second : first;
     ChildProcess& kept = firstRuns ? first : second;
@@ -426,12 +425,9 @@ TEST_F(SaverRun, FullDiskKeepsTheLastPictureAndTheLostServerEndsBothProgramsClea
             ChildProcess saver = startSaver();
             const unsigned long window = waitForRenderer();
             ASSERT_NE(window, 0u) << readFile(dir / "saver-stderr.txt");
-            bool animated = false;
-            for (auto deadline = std::chrono::steady_clock::now() + StartTimeout;
-                 !animated && std::chrono::steady_clock::now() < deadline;
-                 std::this_thread::sleep_for(200ms))
-                animated = !samePicture(xvfb.grabRoot(), shown);
-            EXPECT_TRUE(animated) << "no animation on the screen";
+            EXPECT_TRUE(
+                eventually([&] { return !samePicture(xvfb.grabRoot(), shown); }, StartTimeout))
+                << "no animation on the screen";
             pressEscape(window);
             ASSERT_TRUE(endsCleanly(saver, "Escape"));
         }
@@ -608,13 +604,13 @@ TEST_F(SaverRun, TwoMonitorsShowTheSceneOnThePrimaryOnlyAndBlackOnTheOther) {
             return true;
         };
         RgbImage screen;
-        for (auto deadline = std::chrono::steady_clock::now() + StartTimeout;
-             std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(200ms)) {
-            screen = xvfb.grabRoot();
-            if (xvfb.windowArea(window) == left && blackFrom(screen, 512, 1024) &&
-                !blackFrom(screen, 0, 512) && !samePicture(screen, desktop))
-                break;
-        }
+        eventually(
+            [&] {
+                screen = xvfb.grabRoot();
+                return xvfb.windowArea(window) == left && blackFrom(screen, 512, 1024) &&
+                       !blackFrom(screen, 0, 512) && !samePicture(screen, desktop);
+            },
+            StartTimeout);
         EXPECT_EQ(xvfb.windowArea(window), left);
         EXPECT_TRUE(blackFrom(screen, 512, 1024)) << "the other monitor is not black";
         EXPECT_FALSE(blackFrom(screen, 0, 512) || samePicture(screen, desktop)) << "no scene";
