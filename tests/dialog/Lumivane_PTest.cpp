@@ -15,7 +15,6 @@
 #include "platform/QtFileChooser.h"
 #include "settings/SettingsFile.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -23,6 +22,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
@@ -452,28 +452,17 @@ void pickFromNextChooser(const QString& text) {
     QTimer::singleShot(0, [text] {
         QWidget* chooser = QApplication::activeModalWidget();
         ASSERT_NE(chooser, nullptr);
-        QAbstractItemView* list = nullptr;
-        QModelIndex entry;
-        const bool listed = QTest::qWaitFor([&] {
-            for (QAbstractItemView* view : chooser->findChildren<QAbstractItemView*>()) {
-                const QModelIndexList found =
-                    view->model()->match(view->model()->index(0, 0, view->rootIndex()),
-                                         Qt::DisplayRole, text, 1, Qt::MatchExactly);
-                if (view->isVisible() && !found.isEmpty()) {
-                    list = view;
-                    entry = found.front();
-                    return true;
-                }
-            }
-            return false;
-        });
-        if (!listed) {
+        auto* list = chooser->findChild<QListWidget*>("fileList");
+        QList<QListWidgetItem*> found;
+        if (!list || !QTest::qWaitFor([&] {
+                return !(found = list->findItems(text, Qt::MatchExactly)).isEmpty();
+            })) {
             ADD_FAILURE() << "the chooser does not list " << text.toStdString();
             QTest::keyClick(chooser, Qt::Key_Escape);
             return;
         }
         list->setFocus();
-        list->setCurrentIndex(entry);
+        list->setCurrentItem(found.front());
         QTest::keyClick(list, Qt::Key_Return);
     });
 }

@@ -80,16 +80,23 @@ int inChild(const std::function<bool()>& body, bool asOrdinaryUser) {
 
 } // namespace
 
+// Rows are converted several pixels a step: every short length around a step's edge must keep
+// each pixel where it was, with nothing but zeros in the padding.
 TEST(Bmp24Saver, HeaderAndPaddingBytesAreExactForEveryRowLength) {
     struct Case {
         int width, height;
         std::uint32_t stride;
+        std::uint8_t seed;
     };
-    for (const Case c :
-         {Case{1, 2, 4}, Case{2, 3, 8}, Case{3, 1, 12}, Case{4, 2, 12}, Case{1024, 768, 3072}}) {
+    std::vector<Case> cases = {
+        {1, 2, 4, 0}, {2, 3, 8, 0}, {3, 1, 12, 0}, {4, 2, 12, 0}, {1024, 768, 3072, 0}};
+    for (int width = 1; width <= 23; ++width)
+        cases.push_back({width, 3, (static_cast<std::uint32_t>(width) * 3 + 3) / 4 * 4,
+                         static_cast<std::uint8_t>(width)});
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.width);
         TempDir dir;
-        const Image24 image = gradient(c.width, c.height);
+        const Image24 image = gradient(c.width, c.height, c.seed);
         ASSERT_TRUE(saveBmp24(image, dir / "Lumivane.bmp"));
         const std::vector<std::uint8_t> b = readBytes(dir / "Lumivane.bmp");
         const std::uint32_t imageSize = c.stride * static_cast<std::uint32_t>(c.height);
@@ -120,24 +127,6 @@ TEST(Bmp24Saver, HeaderAndPaddingBytesAreExactForEveryRowLength) {
         const std::optional<Image24> back = readHandoff(b);
         ASSERT_TRUE(back);
         EXPECT_EQ(*back, image);
-    }
-}
-
-// Rows are converted several pixels a step: every length around a step's edge must keep each
-// pixel where it was, with nothing but zeros in the padding.
-TEST(Bmp24Saver, RowsOfEveryShortLengthComeBackPixelForPixel) {
-    for (int width = 1; width <= 23; ++width) {
-        SCOPED_TRACE(width);
-        TempDir dir;
-        const Image24 image = gradient(width, 3, static_cast<std::uint8_t>(width));
-        ASSERT_TRUE(saveBmp24(image, dir / "p.bmp"));
-        const std::vector<std::uint8_t> b = readBytes(dir / "p.bmp");
-        const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
-        ASSERT_EQ(b.size(), 54 + 3 * stride);
-        for (std::size_t r = 0; r < 3; ++r)
-            for (std::size_t p = static_cast<std::size_t>(width) * 3; p < stride; ++p)
-                EXPECT_EQ(b[54 + r * stride + p], 0) << "padding of row " << r;
-        EXPECT_EQ(readHandoff(b), image);
     }
 }
 

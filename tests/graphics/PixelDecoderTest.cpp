@@ -76,39 +76,34 @@ TEST(PixelDecoder, EightBitChannelsIn24And32BitsInBothByteOrders) {
 // The 8-8-8 layouts in 32 bits go four pixels a step: rows of odd lengths with padding after
 // them, and a fourth byte that is not black, must still give each pixel the bytes under its masks.
 TEST(PixelDecoder, EightBitChannelsIn32BitsOfEveryRowLengthAndPadding) {
-    for (const bool redHigh : {true, false}) {
-        const ChannelMasks masks = redHigh ? Rgb888 : ChannelMasks{0x0000FF, 0x00FF00, 0xFF0000};
-        const auto decoder = PixelDecoder::trueColor(masks);
+    for (const bool redHigh : {true, false})
         for (const bool msb : {false, true})
             for (const int width : {1, 3, 4, 5, 7, 8, 9, 15}) {
                 SCOPED_TRACE(::testing::Message() << redHigh << msb << " width " << width);
                 const int height = 3, bytesPerLine = width * 4 + 12;
                 std::vector<std::uint8_t> bytes(static_cast<std::size_t>(bytesPerLine) * height,
                                                 0xEE);
-                std::vector<Rgb> expected;
-                for (int y = 0; y < height; ++y) {
-                    std::vector<std::uint32_t> values;
+                std::vector<Rgb> expected, seen;
+                for (int y = 0; y < height; ++y)
                     for (int x = 0; x < width; ++x) {
                         const std::uint32_t v =
                             0x9E3779B9u * static_cast<std::uint32_t>(y * 64 + x + 1);
-                        values.push_back(v);
+                        const std::vector<std::uint8_t> r = row({v}, 4, msb);
+                        std::copy(r.begin(), r.end(), bytes.begin() + y * bytesPerLine + x * 4);
                         const auto at = [&](int shift) { return std::uint8_t(v >> shift); };
                         expected.push_back(redHigh ? Rgb{at(16), at(8), at(0)}
                                                    : Rgb{at(0), at(8), at(16)});
                     }
-                    const std::vector<std::uint8_t> r = row(values, 4, msb);
-                    std::copy(r.begin(), r.end(), bytes.begin() + y * bytesPerLine);
-                }
+                const auto decoder = PixelDecoder::trueColor(
+                    redHigh ? Rgb888 : ChannelMasks{0x0000FF, 0x00FF00, 0xFF0000});
                 const Image24 image =
                     decoder.decode({bytes.data(), width, height, bytesPerLine, 32, msb});
                 ASSERT_EQ(image.height(), height);
-                std::vector<Rgb> seen;
                 for (int y = 0; y < height; ++y)
                     for (int x = 0; x < width; ++x)
                         seen.push_back(image.pixel(x, y));
                 EXPECT_EQ(seen, expected);
             }
-    }
 }
 
 TEST(PixelDecoder, BlueInTheHighBitsIsReadAsBlue) {

@@ -8,6 +8,7 @@
 // clang-format on
 #include "Bitmap24Loader.h"
 #include "ChildProcess.h"
+#include "DisplayModeCheck.h"
 #include "FileText.h"
 #include "JpegOrientation.h"
 #include "TempDir.h"
@@ -187,6 +188,17 @@ protected:
                       << " ms after " << event << "\n";
         return ended;
     }
+
+    // Whether the saver ended after the event named, by itself and with status 0.
+    ::testing::AssertionResult endsCleanly(ChildProcess& saver, const char* event) {
+        const auto status = endAfter(saver, event);
+        if (!status)
+            return ::testing::AssertionFailure() << "the saver did not end after " << event;
+        if (!status->exited || status->code != 0)
+            return ::testing::AssertionFailure()
+                   << "ended with code " << status->code << ", signal " << status->signal;
+        return ::testing::AssertionSuccess();
+    }
 };
 
 } // namespace
@@ -215,10 +227,7 @@ TEST_F(SaverRun, DesktopGoesToTheRendererAsTheScreenShowsItAndEscapeEndsTheRun) 
     EXPECT_FALSE(loads(saver.pid(), "libSDL2"));
     EXPECT_FALSE(loads(saver.pid(), "libcdio"));
     pressEscape(window);
-    auto status = endAfter(saver, "Escape");
-    ASSERT_TRUE(status) << "the saver did not end after Escape";
-    EXPECT_TRUE(status->exited);
-    EXPECT_EQ(status->code, 0);
+    ASSERT_TRUE(endsCleanly(saver, "Escape"));
     EXPECT_TRUE(xvfb.waitForNoWindow(RendererTitle, EndTimeout));
     EXPECT_TRUE(xvfb.findWindows(RunFormTitle).empty());
     // Its window goes before its process does: a sanitizer's exit checks take a while.
@@ -234,9 +243,7 @@ TEST_F(SaverRun, TwoStartsMomentsApartMakeOneRun) {
     // Whichever got there first runs; the other finds its run (by the title, at the guard or
     // when it makes its own window under a server grab) and ends by itself. Two runs would both
     // keep going.
-    const auto deadline = std::chrono::steady_clock::now() + EndTimeout;
-    while (first.running() && second.running() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(20ms);
+    eventually([&] { return !first.running() || !second.running(); }, EndTimeout);
     const bool firstRuns = first.running();
     ChildProcess& refused = firstRuns ? second : first;
     ChildProcess& kept = firstRuns ? first : second;
@@ -357,9 +364,7 @@ TEST_F(SaverRun, RendererThatEndsBeforeItsWindowIsReportedWithItsStatus) {
     std::ofstream(programFolder / "Quillaro.dll") << "#!/bin/sh\nexit 3\n";
     fs::permissions(programFolder / "Quillaro.dll", fs::perms::owner_all);
     ChildProcess saver = startSaver(); // not verbose: told all the same
-    auto status = endAfter(saver, "the renderer ended");
-    ASSERT_TRUE(status);
-    EXPECT_EQ(status->code, 0);
+    ASSERT_TRUE(endsCleanly(saver, "the renderer ended"));
     EXPECT_EQ(readFile(dir / "saver-stderr.txt"),
               "Quillaro.scr: the renderer " + (programFolder / "Quillaro.dll").string() +
                   " ended before its window was seen (exit status 3)\n");
@@ -420,15 +425,11 @@ TEST_F(SaverRun, FullDiskKeepsTheLastPictureAndTheLostServerEndsBothProgramsClea
             ChildProcess saver = startSaver();
             const unsigned long window = waitForRenderer();
             ASSERT_NE(window, 0u) << readFile(dir / "saver-stderr.txt");
-            bool animated = false;
-            for (auto deadline = std::chrono::steady_clock::now() + StartTimeout;
-                 !animated && std::chrono::steady_clock::now() < deadline;
-                 std::this_thread::sleep_for(200ms))
-                animated = !samePicture(xvfb.grabRoot(), shown);
-            EXPECT_TRUE(animated) << "no animation on the screen";
+            EXPECT_TRUE(
+                eventually([&] { return !samePicture(xvfb.grabRoot(), shown); }, StartTimeout))
+                << "no animation on the screen";
             pressEscape(window);
-            auto status = endAfter(saver, "Escape");
-            ASSERT_TRUE(status && status->exited && status->code == 0);
+            ASSERT_TRUE(endsCleanly(saver, "Escape"));
         }
         EXPECT_EQ(readFile(handoff), before);
         EXPECT_TRUE(onlyAWholePicture());
@@ -468,8 +469,7 @@ TEST_F(SaverRun, VerboseRunsTellEachFallbackOnALineAndQuietRunsTellNothing) {
         EXPECT_NE(window, 0u);
         if (window)
             pressEscape(window);
-        auto status = endAfter(saver, "Escape");
-        EXPECT_TRUE(status && status->exited && status->code == 0);
+        EXPECT_TRUE(endsCleanly(saver, "Escape"));
         return readFile(dir / "saver-stderr.txt");
     };
     EXPECT_EQ(runOnce(false), "") << "quiet unless asked";
@@ -535,10 +535,7 @@ TEST_F(SaverRun, MusicPlaysDuringTheRunAndTheRunEndsCleanlyWithIt) {
     // Music still playing when the renderer goes: the teardown stops it and the sound output
     // closes without a crash or a word on the terminal.
     pressEscape(window);
-    auto status = endAfter(saver, "Escape");
-    ASSERT_TRUE(status);
-    EXPECT_TRUE(status->exited);
-    EXPECT_EQ(status->code, 0);
+    ASSERT_TRUE(endsCleanly(saver, "Escape"));
     EXPECT_EQ(readFile(dir / "saver-stderr.txt"), "");
 }
 
@@ -579,15 +576,12 @@ TEST_F(SaverRun, EscapeFreesTheScreenFromAStoppedRendererButStallsAndOtherKeysEn
     std::cout << "screen free "
               << std::chrono::duration_cast<std::chrono::milliseconds>(freedAfter).count()
               << " ms after Escape\n";
-    auto status = endAfter(saver, "Escape on a stopped renderer");
-    ASSERT_TRUE(status);
-    EXPECT_TRUE(status->exited && status->code == 0);
+    ASSERT_TRUE(endsCleanly(saver, "Escape on a stopped renderer"));
     EXPECT_TRUE(waitForNoProcess(programFolder / "Quillaro.dll", EndTimeout));
 }
 
 TEST_F(SaverRun, TwoMonitorsShowTheSceneOnThePrimaryOnlyAndBlackOnTheOther) {
-    xvfb.addMonitor("L", true, 0, 0, 512, 768);
-    xvfb.addMonitor("R", false, 512, 0, 512, 768);
+    xvfb.splitIntoTwoMonitors();
     ProcessOptions quiet = xvfb.options();
     quiet.stdoutFile = quiet.stderrFile = "/dev/null";
     for (bool manager : {false, true}) {
@@ -610,13 +604,13 @@ TEST_F(SaverRun, TwoMonitorsShowTheSceneOnThePrimaryOnlyAndBlackOnTheOther) {
             return true;
         };
         RgbImage screen;
-        for (auto deadline = std::chrono::steady_clock::now() + StartTimeout;
-             std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(200ms)) {
-            screen = xvfb.grabRoot();
-            if (xvfb.windowArea(window) == left && blackFrom(screen, 512, 1024) &&
-                !blackFrom(screen, 0, 512) && !samePicture(screen, desktop))
-                break;
-        }
+        eventually(
+            [&] {
+                screen = xvfb.grabRoot();
+                return xvfb.windowArea(window) == left && blackFrom(screen, 512, 1024) &&
+                       !blackFrom(screen, 0, 512) && !samePicture(screen, desktop);
+            },
+            StartTimeout);
         EXPECT_EQ(xvfb.windowArea(window), left);
         EXPECT_TRUE(blackFrom(screen, 512, 1024)) << "the other monitor is not black";
         EXPECT_FALSE(blackFrom(screen, 0, 512) || samePicture(screen, desktop)) << "no scene";
@@ -628,9 +622,7 @@ TEST_F(SaverRun, TwoMonitorsShowTheSceneOnThePrimaryOnlyAndBlackOnTheOther) {
         // saver sees Escape whoever does); then the desktop is back on both.
         xvfb.xdotool({"mousemove", "800", "400"});
         xvfb.xdotool({"key", "Escape"});
-        auto status = endAfter(saver, "Escape");
-        ASSERT_TRUE(status && status->exited && status->code == 0)
-            << readFile(dir / "saver-stderr.txt");
+        ASSERT_TRUE(endsCleanly(saver, "Escape")) << readFile(dir / "saver-stderr.txt");
         EXPECT_TRUE(xvfb.waitForNoWindow(RendererTitle, EndTimeout));
         EXPECT_TRUE(samePicture(xvfb.grabRoot(), desktop)) << "something of the run stayed";
     }

@@ -227,10 +227,8 @@ void XvfbServer::splitIntoTwoMonitors() const {
     auto d = openDisplay(display_);
     const int width = DisplayWidth(d.get(), DefaultScreen(d.get()));
     const int height = DisplayHeight(d.get(), DefaultScreen(d.get()));
-    const std::string half = std::to_string(width / 2) + "/170x" + std::to_string(height) + "/130";
-    runAndCapture("xrandr", options({"--setmonitor", "*L", half + "+0+0", "screen"}));
-    runAndCapture("xrandr", options({"--setmonitor", "R",
-                                     half + "+" + std::to_string(width / 2) + "+0", "none"}));
+    addMonitor("L", true, 0, 0, width / 2, height);
+    addMonitor("R", false, width / 2, 0, width / 2, height);
 }
 
 RgbImage XvfbServer::grabRoot() const {

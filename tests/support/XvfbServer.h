@@ -66,8 +66,8 @@ public:
     // Runs xdotool with the arguments on this display; returns its stdout.
     std::string xdotool(const std::vector<std::string>& args) const;
 
-    // Splits the screen into two monitors side by side, the left one primary, as RandR lists
-    // monitors (xrandr --setmonitor): what a two-monitor desktop looks like to programs.
+    // Splits the screen into two monitors side by side, L (primary) and R: what a two-monitor
+    // desktop looks like to programs.
     void splitIntoTwoMonitors() const;
 
     // The whole root window as the server holds it. Off the 8-8-8 true-colour layout every
