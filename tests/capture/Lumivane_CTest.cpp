@@ -5,9 +5,9 @@
 #include <QScreen>
 #include <gtest/gtest.h>
 // Xlib after GoogleTest: Xlib's macro None would break GoogleTest's own headers.
-#include "common/PrimaryMonitor.h"
 #include "XvfbServer.h"
 #include "capture/Lumivane_C.h"
+#include "common/PrimaryMonitor.h"
 #include "platform/XConnection.h"
 
 #include <X11/Xutil.h>
